@@ -1,0 +1,117 @@
+// The port: the narrow set of interfaces through which the portable core
+// reaches the user and the system. The Win32 shell implements them; unit tests
+// implement them with a recording fake (tests/support/fake_port.h).
+//
+// Every slot states its contract here. Texts are Windows-1252 bytes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumo {
+
+// Message box styles and answers carry the Win32 values, so the shell passes
+// them through unchanged and tests can compare them with the documented styles.
+namespace box {
+constexpr std::uint32_t ok = 0x0;
+constexpr std::uint32_t yes_no = 0x4;
+constexpr std::uint32_t icon_hand = 0x10;
+constexpr std::uint32_t icon_question = 0x20;
+constexpr std::uint32_t icon_information = 0x40;
+constexpr std::uint32_t set_foreground = 0x10000;
+constexpr std::uint32_t topmost = 0x40000;
+
+// The program's three kinds of boxes.
+constexpr std::uint32_t error = icon_hand | set_foreground | topmost;
+constexpr std::uint32_t question = yes_no | icon_question | set_foreground;
+constexpr std::uint32_t notice = icon_information | set_foreground | topmost;
+}  // namespace box
+
+enum class Answer : int { ok = 1, cancel = 2, yes = 6, no = 7 };
+
+inline constexpr std::string_view caption_main = "VORNIX-Lumo:";
+inline constexpr std::string_view caption_load = "VORNIX-Lumo (laden):";
+
+// Which password dialog to show.
+enum class PasswordPrompt { open_file, add_file };
+
+// A view as the shell knows it, for repaint requests and focus.
+enum class ViewId { overview, data_view };
+
+// Message boxes, beeps and modal prompts.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // MessageBeep(0).
+    virtual void beep() = 0;
+    // Shows a modal message box and returns the button pressed. The caller
+    // sets the modal flag around it (see show_error and ask below).
+    virtual Answer message_box(std::string_view text, std::string_view caption,
+                               std::uint32_t style) = 0;
+    // Runs a password dialog; returns what was typed (possibly empty) or
+    // nothing when it was cancelled.
+    virtual std::optional<std::string> ask_password(PasswordPrompt which) = 0;
+};
+
+// The main window's frame: title, status bar, menu states, repainting.
+class Frame {
+public:
+    virtual ~Frame() = default;
+    // True once the main window exists; before that, title and status
+    // changes are only kept in core state.
+    virtual bool main_window_exists() const = 0;
+    virtual void set_window_title(std::string_view text) = 0;
+    // Item 1008 of the status bar.
+    virtual void set_status_text(std::string_view text) = 0;
+    // Enables or grays a menu command by id.
+    virtual void enable_command(int id, bool enabled) = 0;
+    virtual void check_command(int id, bool checked) = 0;
+    // Invalidates a view so that it repaints from core state.
+    virtual void repaint(ViewId view) = 0;
+    // Brings a view to the top of the z-order.
+    virtual void bring_to_top(ViewId view) = 0;
+    // Minimises / restores the main window (around the password prompts).
+    virtual void minimize_main_window() = 0;
+    virtual void restore_main_window() = 0;
+};
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// Clock and disks.
+class System {
+public:
+    virtual ~System() = default;
+    // Free bytes available on the volume that holds the folder of `path`,
+    // or nothing when it cannot be determined.
+    virtual std::optional<std::uint64_t> free_disk_bytes(std::string_view path) = 0;
+    virtual LocalTime local_time() = 0;
+    // GetTickCount: milliseconds since start, wrapping.
+    virtual std::uint32_t tick_count() = 0;
+};
+
+// Everything the core reaches the user by, plus the modal flag that is set
+// while one of the program's own boxes or dialogs is up (keys are ignored
+// then).
+struct Port {
+    Prompts& prompts;
+    Frame& frame;
+    System& system;
+    bool modal_flag = false;
+};
+
+// MessageBeep(0), then an error box with the modal flag set around it.
+void show_error(Port& port, std::string_view text,
+                std::string_view caption = caption_main);
+// A notice box (information icon), modal flag around it.
+void show_notice(Port& port, std::string_view text,
+                 std::string_view caption = caption_main);
+// A question with the given style, modal flag around it; true on Yes.
+bool ask_yes_no(Port& port, std::string_view text,
+                std::uint32_t style = box::question,
+                std::string_view caption = caption_main);
+
+}  // namespace lumo

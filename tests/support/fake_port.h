@@ -1,0 +1,105 @@
+// A recording fake of the port for unit tests: every call a user could notice
+// is appended to `calls` as one readable line, and answers are scripted.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "port/port.h"
+
+namespace lumo::testing {
+
+struct BoxCall {
+    std::string text;
+    std::string caption;
+    std::uint32_t style = 0;
+};
+
+class FakePort final : public Prompts, public Frame, public System {
+public:
+    FakePort() : port{*this, *this, *this} {}
+
+    Port port;
+
+    // Recorded effects.
+    std::vector<std::string> calls;
+    std::vector<BoxCall> boxes;
+    int beeps = 0;
+    std::string title;
+    std::string status;
+    std::map<int, bool> enabled;
+    std::map<int, bool> checked;
+    int repaints = 0;
+    bool modal_seen_in_box = false;
+
+    // Scripted answers: consumed front to back; when empty, `default_answer`.
+    std::deque<Answer> answers;
+    Answer default_answer = Answer::no;
+    std::deque<std::optional<std::string>> passwords;
+    std::optional<std::uint64_t> free_bytes = std::uint64_t{1} << 40;
+    LocalTime now{2026, 12, 7, 12, 0, 0};
+    std::uint32_t ticks = 0;
+    bool window_exists = true;
+
+    // Prompts
+    void beep() override { ++beeps; calls.push_back("beep"); }
+    Answer message_box(std::string_view text, std::string_view caption,
+                       std::uint32_t style) override {
+        modal_seen_in_box = port.modal_flag;
+        boxes.push_back({std::string(text), std::string(caption), style});
+        calls.push_back("box: " + std::string(text));
+        if (answers.empty()) return default_answer;
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> ask_password(PasswordPrompt which) override {
+        calls.push_back(which == PasswordPrompt::open_file ? "password: open" : "password: add");
+        if (passwords.empty()) return std::nullopt;
+        auto p = passwords.front();
+        passwords.pop_front();
+        return p;
+    }
+
+    // Frame
+    bool main_window_exists() const override { return window_exists; }
+    void set_window_title(std::string_view text) override {
+        title = std::string(text);
+        calls.push_back("title: " + title);
+    }
+    void set_status_text(std::string_view text) override {
+        status = std::string(text);
+        calls.push_back("status: " + status);
+    }
+    void enable_command(int id, bool on) override {
+        enabled[id] = on;
+        calls.push_back((on ? "enable " : "gray ") + std::to_string(id));
+    }
+    void check_command(int id, bool on) override {
+        checked[id] = on;
+        calls.push_back((on ? "check " : "uncheck ") + std::to_string(id));
+    }
+    void repaint(ViewId view) override {
+        ++repaints;
+        calls.push_back(view == ViewId::overview ? "repaint overview" : "repaint data view");
+    }
+    void bring_to_top(ViewId view) override {
+        calls.push_back(view == ViewId::overview ? "top overview" : "top data view");
+    }
+    void minimize_main_window() override { calls.push_back("minimize"); }
+    void restore_main_window() override { calls.push_back("restore"); }
+
+    // System
+    std::optional<std::uint64_t> free_disk_bytes(std::string_view) override { return free_bytes; }
+    LocalTime local_time() override { return now; }
+    std::uint32_t tick_count() override { return ticks; }
+
+    // The last box's text, or "" when none was shown.
+    std::string last_box() const { return boxes.empty() ? std::string() : boxes.back().text; }
+};
+
+}  // namespace lumo::testing
