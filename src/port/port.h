@@ -75,6 +75,10 @@ public:
     // Minimises / restores the main window (around the password prompts).
     virtual void minimize_main_window() = 0;
     virtual void restore_main_window() = 0;
+    // Shows a toolbar button pressed or released (BM_SETSTATE).
+    virtual void set_toolbar_button_pressed(int id, bool pressed) = 0;
+    // Ends the message loop (PostQuitMessage(0)).
+    virtual void post_quit() = 0;
 };
 
 struct LocalTime {

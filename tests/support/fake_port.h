@@ -34,6 +34,8 @@ public:
     std::map<int, bool> enabled;
     std::map<int, bool> checked;
     int repaints = 0;
+    std::map<int, bool> buttons;
+    int quits = 0;
     bool modal_seen_in_box = false;
 
     // Scripted answers: consumed front to back; when empty, `default_answer`.
@@ -92,6 +94,11 @@ public:
     }
     void minimize_main_window() override { calls.push_back("minimize"); }
     void restore_main_window() override { calls.push_back("restore"); }
+    void set_toolbar_button_pressed(int id, bool pressed) override {
+        buttons[id] = pressed;
+        calls.push_back((pressed ? "press " : "release ") + std::to_string(id));
+    }
+    void post_quit() override { ++quits; calls.push_back("quit"); }
 
     // System
     std::optional<std::uint64_t> free_disk_bytes(std::string_view) override { return free_bytes; }
