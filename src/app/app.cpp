@@ -1,0 +1,65 @@
+#include "app/app.h"
+
+#include "calendar/calendar_texts.h"
+#include "port/ids.h"
+
+namespace lumo {
+
+App::App(Port& port, calendar::Transport& transport) : port_(port), calendar_(transport) {}
+
+bool App::greet_calendar() {
+    if (calendar_.send_to_calendar(calendar::greeting) == 0) return true;
+    show_error(port_, "You\x92ve not started a VORNIX!");
+    port_.frame.post_quit();
+    return false;
+}
+
+void App::on_transfer_message(std::uint64_t w, std::int64_t l) {
+    auto report = calendar_.on_transfer_message(w, l);
+    if (!report) return;
+    switch (report->kind) {
+    case calendar::Report::Kind::buttons:
+        for (auto [button, pressed] : report->buttons) port_.frame.set_toolbar_button_pressed(button, pressed);
+        break;
+    case calendar::Report::Kind::quit:
+        port_.frame.post_quit();
+        break;
+    case calendar::Report::Kind::search:
+        if (on_search_request) on_search_request(report->search_text);
+        break;
+    case calendar::Report::Kind::ignored:
+        break;
+    }
+}
+
+namespace {
+
+std::string_view request_for(int command) {
+    switch (command) {
+    case CMD_CALENDAR_1: return calendar::open_calendar[0];
+    case CMD_CALENDAR_2: return calendar::open_calendar[1];
+    case CMD_CALENDAR_3: return calendar::open_calendar[2];
+    case CMD_CALENDAR_4: return calendar::open_calendar[3];
+    case CMD_ANALOG_CLOCK: return calendar::open_clock;
+    case CMD_ALARM_WINDOW: return calendar::open_alarm;
+    default: return {};
+    }
+}
+
+}  // namespace
+
+void App::open_calendar_window(int command, bool bring_to_front) {
+    const std::string_view request = request_for(command);
+    if (request.empty()) return;
+    if (bring_to_front) calendar_.transport().bring_calendar_to_front();
+    calendar_.send_to_calendar(request);
+}
+
+void App::shut_down() {
+    if (shut_down_done_) return;
+    shut_down_done_ = true;
+    port_.modal_flag = true;  // stays set: no key may act from here on
+    calendar_.send_to_calendar(calendar::lumo_quit);
+}
+
+}  // namespace lumo
