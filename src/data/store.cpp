@@ -1,0 +1,514 @@
+// The record store: allocation with headroom, the terminator scan behind
+// reindex, the line index and row caches, undo and the new-entry command.
+#include "data/store.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+#include "port/ids.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace lumo {
+namespace {
+
+constexpr std::int64_t max_i32 = std::numeric_limits<std::int32_t>::max();
+
+bool is_terminator_at(const char* text, std::int32_t p) {
+    return text[p] == '\r' && text[p + 1] == '\n' && text[p + 2] == '\r' && text[p + 3] == '\n';
+}
+
+// Calls found(end) for every entry terminator lying wholly inside
+// [0, length), scanning left to right and resuming behind each match, where
+// `end` is the offset just behind the terminator. Sixteen candidate offsets
+// are tested at once where SSE2 is there; terminators are rare in address
+// text, so most blocks cost four loads and a mask.
+template <typename Found>
+void for_each_terminator(const char* text, std::int32_t length, Found&& found) {
+    std::int32_t p = 0;
+    std::int32_t next = 0;  // first offset a new match may start at
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (p + 19 <= length) {
+        const auto* at = reinterpret_cast<const __m128i*>(text + p);
+        const __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(at), cr);
+        const __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p + 1)), lf);
+        const __m128i c = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p + 2)), cr);
+        const __m128i d = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p + 3)), lf);
+        auto bits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(a, b), _mm_and_si128(c, d))));
+        while (bits != 0) {
+            const std::int32_t q = p + std::countr_zero(bits);
+            bits &= bits - 1;
+            if (q >= next) {
+                found(q + 4);
+                next = q + 4;
+            }
+        }
+        p += 16;
+    }
+    p = std::max(p, next);
+    while (p + 3 < length) {
+        if (is_terminator_at(text, p)) {
+            found(p + 4);
+            p += 4;
+        } else {
+            ++p;
+        }
+    }
+#else
+    while (p + 3 < length) {
+        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 3 - p));
+        if (cr == nullptr) break;
+        p = static_cast<std::int32_t>(static_cast<const char*>(cr) - text);
+        if (is_terminator_at(text, p)) {
+            found(p + 4);
+            p += 4;
+        } else {
+            ++p;
+        }
+    }
+    (void)next;
+#endif
+}
+
+// The offsets of the lines of the entry starting at `start`: `start` itself
+// and every offset behind a CR LF whose next byte is 32 or above, up to the
+// entry's terminator or the text end.
+std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start) {
+    std::vector<std::int32_t> starts{start};
+    std::int32_t p = start;
+    while (p + 1 < length) {
+        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 1 - p));
+        if (cr == nullptr) break;
+        const auto q = static_cast<std::int32_t>(static_cast<const char*>(cr) - text);
+        if (text[q + 1] != '\n') {
+            p = q + 1;
+            continue;
+        }
+        if (q + 3 < length && is_terminator_at(text, q)) break;
+        if (q + 2 < length && static_cast<std::uint8_t>(text[q + 2]) >= 32) starts.push_back(q + 2);
+        p = q + 2;
+    }
+    return starts;
+}
+
+constexpr std::array<std::uint8_t, 256> make_fold_table(int mode) {
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        int upper = c;
+        if (c >= 'a' && c <= 'z') upper = c - 0x20;
+        if (c >= 0xE0 && c <= 0xFE && c != 0xF7) upper = c - 0x20;
+        if (c == 0x9A || c == 0x9C || c == 0x9E) upper = c - 0x10;
+        if (c == 0xFF) upper = 0x9F;
+        if (mode == 2) {
+            if (c == 0xC4 || c == 0xE4) upper = 'A';
+            if (c == 0xD6 || c == 0xF6) upper = 'O';
+            if (c == 0xDC || c == 0xFC) upper = 'U';
+        }
+        table[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(mode == 0 ? c : upper);
+    }
+    return table;
+}
+
+constexpr auto identity_table = make_fold_table(0);
+constexpr auto upper_table = make_fold_table(1);
+constexpr auto umlaut_table = make_fold_table(2);
+
+}  // namespace
+
+const std::array<std::uint8_t, 256>& fold_table(int mode) {
+    if (mode == 1) return upper_table;
+    if (mode == 2) return umlaut_table;
+    return identity_table;
+}
+
+std::uint8_t fold_char(std::uint8_t c, int mode) { return fold_table(mode)[c]; }
+
+Store::Store(Port& port, ViewState& view)
+    : port_(port), view_(view), data_view_rows_(100, Row{}), overview_rows_(100, Row{}) {
+    std::memcpy(status_text_.data(), initial_status_text.data(), initial_status_text.size());
+    title_[0] = ' ';
+}
+
+// ---- Allocation -------------------------------------------------------------
+
+TextBuffer Store::allocate_text(std::int32_t capacity) { return TextBuffer::allocate(capacity, allocation_gate); }
+
+bool Store::resize_text(std::int64_t capacity) {
+    if (capacity > max_i32 || capacity < text_length_ + text_guard) return false;
+    TextBuffer grown = allocate_text(static_cast<std::int32_t>(capacity));
+    if (!grown) return false;
+    if (text_length_ > 0) std::memcpy(grown.data(), text_.data(), static_cast<std::size_t>(text_length_));
+    std::memset(grown.data() + text_length_, 0, static_cast<std::size_t>(grown.capacity() - text_length_));
+    text_.swap(grown);
+    return true;
+}
+
+bool Store::resize_index(std::int64_t slots) {
+    if (slots > max_i32 || slots < entry_count_ + 2) return false;
+    EntryIndex grown = EntryIndex::allocate(static_cast<std::int32_t>(slots), allocation_gate);
+    if (!grown) return false;
+    copy_index(grown);
+    index_.swap(grown);
+    return true;
+}
+
+void Store::copy_index(EntryIndex& to) const {
+    const auto used = static_cast<std::size_t>(entry_count_) + 2;
+    std::memcpy(to.data(), index_.data(), used * sizeof(std::int32_t));
+    std::fill(to.data() + used, to.data() + to.capacity(), 0);
+}
+
+bool Store::reserve(std::int32_t extra_bytes, std::int32_t extra_entries) {
+    if (released_) return false;
+    const bool text_fits = std::int64_t{text_length_} + extra_bytes + text_guard <= text_.capacity();
+    const bool index_fits = std::int64_t{entry_count_} + extra_entries + 2 <= index_.capacity();
+    if (text_fits && index_fits) return true;
+    if ((!text_fits && !resize_text(std::int64_t{text_length_} + extra_bytes + text_headroom)) ||
+        (!index_fits && !resize_index(std::int64_t{entry_count_} + extra_entries + index_headroom))) {
+        show_error(port_, text_not_enough_memory);
+        return false;
+    }
+    return true;
+}
+
+bool Store::grow_text(std::int32_t length) {
+    if (length < text_length_) length = text_length_;
+    return reserve(length - text_length_, 0);
+}
+
+void Store::set_text_length(std::int32_t length) {
+    text_length_ = std::clamp(length, 0, std::max(0, text_.capacity() - text_guard));
+}
+
+void Store::adopt_text(TextBuffer buffer, std::int32_t length) {
+    const std::int32_t fit = std::max(0, buffer.capacity() - text_guard);
+    length = std::clamp(length, 0, fit);
+    std::memset(buffer.data() + length, 0, static_cast<std::size_t>(buffer.capacity() - length));
+    text_.swap(buffer);
+    text_length_ = length;
+    released_ = false;
+    current_entry_ = -1;
+    if (!index_ || index_.capacity() < 2) {
+        index_ = EntryIndex::allocate(index_headroom, {});
+        if (!index_) throw std::bad_alloc();
+        std::fill(index_.data(), index_.data() + index_.capacity(), 0);
+        entry_count_ = 0;
+    }
+}
+
+bool Store::reset_store() {
+    released_ = false;
+    text_length_ = 0;
+    entry_count_ = 0;
+    current_entry_ = -1;
+    text_ = allocate_text(text_headroom);
+    index_ = EntryIndex::allocate(index_headroom, allocation_gate);
+    if (!text_ || !index_) {
+        release_store();
+        show_error(port_, text_not_enough_memory);
+        return false;
+    }
+    std::memset(text_.data(), 0, static_cast<std::size_t>(text_.capacity()));
+    std::fill(index_.data(), index_.data() + index_.capacity(), 0);
+    return true;
+}
+
+void Store::release_store() {
+    text_.reset();
+    index_.reset();
+    text_length_ = 0;
+    entry_count_ = 0;
+    current_entry_ = -1;
+    line_index_.clear();
+    line_count_ = 0;
+    released_ = true;
+}
+
+void Store::ensure_room() {
+    if (released_) return;
+    if (entry_count_ < index_.capacity() - index_low_water && text_length_ < text_.capacity() - text_low_water)
+        return;
+    if (!resize_text(std::int64_t{text_length_} + text_headroom)) {
+        show_error(port_, text_not_enough_memory);
+        return;
+    }
+    if (!resize_index(std::int64_t{entry_count_} + index_headroom)) show_error(port_, text_not_enough_memory);
+}
+
+// ---- Reindex ------------------------------------------------------------------
+
+std::int32_t Store::reindex() {
+    if (released_) return 0;
+    std::int32_t count = 0;
+    std::int32_t* slots = index_.data();
+    for_each_terminator(text_.data(), text_length_, [&](std::int32_t end) {
+        if (count + 2 >= index_.capacity()) {
+            // Too many new entries for the headroom: grow by half again so
+            // that a load of many entries costs one scan.
+            const std::int64_t wanted = std::max<std::int64_t>(std::int64_t{count} + index_headroom,
+                                                               std::int64_t{index_.capacity()} * 3 / 2);
+            EntryIndex grown = EntryIndex::allocate(static_cast<std::int32_t>(std::min(wanted, max_i32)), {});
+            if (!grown) throw std::bad_alloc();
+            std::memcpy(grown.data(), slots, (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t));
+            index_.swap(grown);
+            slots = index_.data();
+        }
+        slots[++count] = end;
+    });
+    slots[0] = 0;
+    slots[count + 1] = text_length_;
+    entry_count_ = count;
+    if (!sort_running) {
+        write_status_text(count);
+        title_[0] = '*';
+        if (port_.frame.main_window_exists()) {
+            show_title();
+            port_.frame.set_status_text(entries_status_text());
+        }
+    }
+    modified = true;
+    return count;
+}
+
+void Store::write_status_text(std::int32_t count) {
+    bool leading = true;
+    std::int32_t divisor = 10000000;
+    for (int i = 0; i < 8; ++i, divisor /= 10) {
+        const int digit = (count / divisor) % 10;
+        leading = leading && digit == 0 && i < 7;
+        status_text_[static_cast<std::size_t>(i)] = leading ? ' ' : static_cast<char>('0' + digit);
+    }
+}
+
+void Store::set_modified_marker(bool on) {
+    title_[0] = on ? '*' : ' ';
+    show_title();
+}
+
+void Store::show_title() {
+    if (!port_.frame.main_window_exists()) return;
+    const auto end = std::find(title_.begin(), title_.end(), '\0');
+    port_.frame.set_window_title(std::string_view(title_.data(), static_cast<std::size_t>(end - title_.begin())));
+}
+
+// ---- Lines and rows -------------------------------------------------------------
+
+std::int32_t Store::line_start(std::int32_t line) const {
+    if (line < 0 || line >= line_count_) return -1;
+    return line_index_[static_cast<std::size_t>(line)];
+}
+
+void Store::clear_text_block() {
+    view_.text_block.marked = false;
+    port_.frame.enable_command(CMD_COPY, false);
+    port_.frame.enable_command(CMD_CUT, false);
+}
+
+void Store::build_line_index(std::int32_t entry_start) {
+    if (released_ || entry_start < 0 || entry_start > text_length_) {
+        current_entry_ = -1;
+        line_count_ = 0;
+        line_index_.assign(static_cast<std::size_t>(index_headroom), -1);
+        return;
+    }
+    std::vector<std::int32_t> starts = scan_line_starts(text_.data(), text_length_, entry_start);
+    const std::size_t slots = starts.size() + static_cast<std::size_t>(index_headroom);
+    if (allocation_gate && !allocation_gate(slots * sizeof(std::int32_t))) {
+        // The previous lines stay; this entry cannot be shown.
+        show_error(port_, text_not_enough_memory);
+        return;
+    }
+    line_count_ = static_cast<std::int32_t>(starts.size());
+    starts.resize(slots, -1);
+    line_index_.swap(starts);
+    current_entry_ = entry_start;
+}
+
+void Store::fill_row(Row& row, std::int32_t start) const {
+    std::size_t n = 0;
+    if (!released_ && start >= 0 && start <= text_length_) {
+        const std::size_t limit = std::min<std::size_t>(row_bytes - 1, static_cast<std::size_t>(text_length_ - start));
+        const auto* from = reinterpret_cast<const std::uint8_t*>(text_.data() + start);
+        while (n < limit && from[n] >= 32) ++n;
+        std::memcpy(row.data(), from, n);
+    }
+    std::memset(row.data() + n, 0, row_bytes - n);
+}
+
+void Store::show_entry(std::int32_t rows, std::int32_t entry_start, std::int32_t first_line) {
+    if (entry_start != current_entry_ || released_) {
+        clear_text_block();
+        build_line_index(entry_start);
+    }
+    rows = std::clamp(rows, 0, max_row_count);
+    if (data_view_rows_.size() < static_cast<std::size_t>(rows)) data_view_rows_.resize(static_cast<std::size_t>(rows));
+    for (std::int32_t r = 0; r < rows; ++r) {
+        const std::int64_t line = r == 0 ? 0 : std::int64_t{first_line} + r;
+        const std::int32_t start = line < 0 || line >= line_count_ ? -1 : line_start(static_cast<std::int32_t>(line));
+        fill_row(data_view_rows_[static_cast<std::size_t>(r)], start);
+    }
+}
+
+void Store::fill_overview_rows(std::int32_t rows, std::int32_t first_entry) {
+    rows = std::clamp(rows, 0, max_row_count);
+    if (overview_rows_.size() < static_cast<std::size_t>(rows)) overview_rows_.resize(static_cast<std::size_t>(rows));
+    for (std::int32_t r = 0; r < rows; ++r) {
+        const std::int64_t entry = std::int64_t{first_entry} + r;
+        const bool exists = !released_ && entry >= 0 && entry < entry_count_;
+        fill_row(overview_rows_[static_cast<std::size_t>(r)],
+                 exists ? index_.data()[static_cast<std::size_t>(entry)] : -1);
+    }
+}
+
+// ---- Undo ---------------------------------------------------------------------
+
+void Store::take_undo_snapshot() {
+    if (released_) return;
+    if (undo_.present) {
+        port_.frame.enable_command(CMD_UNDO, false);
+        undo_.present = false;
+    }
+    // The previous copy's blocks are reused while they fit with room to
+    // spare, so typing does not allocate (and fault in) a fresh copy per key.
+    const std::int64_t text_need = std::int64_t{text_length_} + text_headroom;
+    const bool text_reusable = undo_.text && undo_.text.capacity() >= std::int64_t{text_length_} + text_low_water &&
+                               undo_.text.capacity() <= 2 * text_need;
+    if (!text_reusable) {
+        undo_.text.reset();
+        if (text_need > max_i32) return;
+        undo_.text = allocate_text(static_cast<std::int32_t>(text_need));
+        if (!undo_.text) return;
+    }
+    const std::int64_t index_need = std::int64_t{entry_count_} + index_headroom;
+    const bool index_reusable = undo_.index && undo_.index.capacity() >= std::int64_t{entry_count_} + 2 + index_low_water &&
+                                undo_.index.capacity() <= 2 * index_need;
+    if (!index_reusable) {
+        undo_.index.reset();
+        if (index_need <= max_i32)
+            undo_.index = EntryIndex::allocate(static_cast<std::int32_t>(index_need), allocation_gate);
+        if (!undo_.index) {
+            undo_.text.reset();
+            return;
+        }
+    }
+    std::memcpy(undo_.text.data(), text_.data(), static_cast<std::size_t>(text_length_));
+    std::memset(undo_.text.data() + text_length_, 0, text_guard);
+    copy_index(undo_.index);
+    undo_.text_length = text_length_;
+    undo_.view = view_;
+    undo_.present = true;
+    port_.frame.enable_command(CMD_UNDO, true);
+}
+
+void Store::discard_undo_snapshot() {
+    if (undo_.present) port_.frame.enable_command(CMD_UNDO, false);
+    undo_ = UndoSnapshot{};
+}
+
+void Store::swap_undo_snapshot() {
+    if (!undo_.present || released_) return;
+    text_.swap(undo_.text);
+    std::swap(text_length_, undo_.text_length);
+    index_.swap(undo_.index);
+    std::swap(view_, undo_.view);
+    const bool data_view_active =
+        view_.active_view == ActiveView::data_view || view_.active_view == ActiveView::none_was_data_view;
+    port_.frame.bring_to_top(data_view_active ? ViewId::data_view : ViewId::overview);
+    reindex();
+    current_entry_ = -1;
+    port_.frame.repaint(ViewId::overview);
+    port_.frame.repaint(ViewId::data_view);
+}
+
+// ---- New entry ----------------------------------------------------------------
+
+void Store::insert_empty_entry() {
+    if (released_) return;
+    take_undo_snapshot();
+    const auto length = static_cast<std::int32_t>(empty_entry.size());
+    if (!reserve(length, 1)) return;
+    const std::int64_t selected = std::int64_t{view_.top_entry} + view_.cursor_row;
+    const std::int32_t at = index_.data()[std::clamp<std::int64_t>(selected, 0, entry_count_)];
+
+    view_.text_block.marked = false;
+    view_.entry_range.marked = false;
+    port_.frame.enable_command(CMD_COPY, false);
+    port_.frame.enable_command(CMD_CUT, false);
+    view_.selected_entry_start = at;
+    view_.caret_line = 0;
+    view_.caret_column = 0;
+    view_.first_scrolled_line = 0;
+    view_.overview_horizontal_offset = 0;
+    view_.data_view_horizontal_offset = 0;
+
+    char* text = text_.data();
+    std::memmove(text + at + length, text + at, static_cast<std::size_t>(text_length_ - at));
+    std::memcpy(text + at, empty_entry.data(), empty_entry.size());
+    text_length_ += length;
+
+    reindex();
+    current_entry_ = -1;
+    view_.active_view = ActiveView::data_view;
+    port_.frame.enable_command(CMD_PASTE, true);
+    port_.frame.bring_to_top(ViewId::data_view);
+    port_.frame.repaint(ViewId::overview);
+    port_.frame.repaint(ViewId::data_view);
+}
+
+// ---- Invariants -------------------------------------------------------------------
+
+bool Store::check(std::string* why) const {
+    auto fail = [why](const char* what) {
+        if (why != nullptr) *why = what;
+        return false;
+    };
+    if (released_) return text_ || index_ ? fail("released store holds blocks") : true;
+    if (!text_ || !index_) return fail("live store without text or index");
+    if (text_length_ < 0 || std::int64_t{text_length_} + text_guard > text_.capacity())
+        return fail("text length outside capacity");
+    if (entry_count_ < 0 || std::int64_t{entry_count_} + 2 > index_.capacity())
+        return fail("entry count outside index capacity");
+    const char* text = text_.data();
+    const std::int32_t* slots = index_.data();
+    if (slots[0] != 0) return fail("slot 0 is not 0");
+    std::int32_t count = 0;
+    for (std::int32_t p = 0; p + 3 < text_length_;) {
+        if (is_terminator_at(text, p)) {
+            ++count;
+            if (count > entry_count_ || slots[count] != p + 4) return fail("entry index does not match terminators");
+            p += 4;
+        } else {
+            ++p;
+        }
+    }
+    if (count != entry_count_) return fail("entry count does not match terminators");
+    if (slots[entry_count_ + 1] != text_length_) return fail("last slot is not the text length");
+
+    if (current_entry_ != -1) {
+        if (current_entry_ < 0 || current_entry_ > text_length_) return fail("current entry outside text");
+        const std::vector<std::int32_t> starts = scan_line_starts(text, text_length_, current_entry_);
+        if (line_count_ != static_cast<std::int32_t>(starts.size())) return fail("line count does not match lines");
+        if (line_index_.size() != starts.size() + static_cast<std::size_t>(index_headroom))
+            return fail("line index has the wrong size");
+        if (!std::equal(starts.begin(), starts.end(), line_index_.begin())) return fail("line index does not match lines");
+        if (std::any_of(line_index_.begin() + line_count_, line_index_.end(), [](std::int32_t s) { return s != -1; }))
+            return fail("unused line slot is not -1");
+    }
+    auto terminated = [](const Row& row) { return row[row_bytes - 1] == '\0'; };
+    if (!std::all_of(data_view_rows_.begin(), data_view_rows_.end(), terminated) ||
+        !std::all_of(overview_rows_.begin(), overview_rows_.end(), terminated))
+        return fail("row without terminating NUL");
+    if (undo_.present && (!undo_.text || !undo_.index ||
+                          std::int64_t{undo_.text_length} + text_guard > undo_.text.capacity()))
+        return fail("undo snapshot incomplete");
+    return true;
+}
+
+}  // namespace lumo
