@@ -266,7 +266,8 @@ std::int32_t Store::reindex() {
     slots[count + 1] = text_length_;
     entry_count_ = count;
     if (!sort_running) {
-        write_status_text(count);
+        const auto status = format_entries_status(count);
+        std::copy(status.begin(), status.end(), status_text_.begin());
         title_[0] = '*';
         if (port_.frame.main_window_exists()) {
             show_title();
@@ -277,14 +278,17 @@ std::int32_t Store::reindex() {
     return count;
 }
 
-void Store::write_status_text(std::int32_t count) {
+std::array<char, 16> format_entries_status(std::int32_t count) {
+    std::array<char, 16> text{};
+    std::memcpy(text.data(), initial_status_text.data(), text.size());
     bool leading = true;
     std::int32_t divisor = 10000000;
-    for (int i = 0; i < 8; ++i, divisor /= 10) {
+    for (std::size_t i = 0; i < 8; ++i, divisor /= 10) {
         const int digit = (count / divisor) % 10;
         leading = leading && digit == 0 && i < 7;
-        status_text_[static_cast<std::size_t>(i)] = leading ? ' ' : static_cast<char>('0' + digit);
+        text[i] = leading ? ' ' : static_cast<char>('0' + digit);
     }
+    return text;
 }
 
 void Store::set_modified_marker(bool on) {

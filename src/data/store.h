@@ -91,6 +91,10 @@ Block<T> Block<T>::allocate(std::int32_t capacity, const AllocationGate& gate) {
 using TextBuffer = Block<char>;
 using EntryIndex = Block<std::int32_t>;
 
+// The entries status text for `count`: eight positions, leading zeros as
+// blanks (the units always a digit), then " Entries".
+std::array<char, 16> format_entries_status(std::int32_t count);
+
 // Upper-cases a Windows-1252 byte. Mode 1: as CharUpperA does on code page
 // 1252. Mode 2: first folds the umlauts to their plain vowels (A, O, U), then
 // as mode 1 ("\xdf" stays). Other modes: unchanged.
@@ -223,7 +227,6 @@ private:
     bool resize_text(std::int64_t capacity);
     bool resize_index(std::int64_t slots);
     void copy_index(EntryIndex& to) const;
-    void write_status_text(std::int32_t count);
     void build_line_index(std::int32_t entry_start);
     void fill_row(Row& row, std::int32_t start) const;
     void clear_text_block();

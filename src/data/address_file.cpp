@@ -1,0 +1,392 @@
+// Reading and writing address files: character conversion, the additive
+// cipher, the backup copy and the free-space checks.
+#include "data/address_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace lumo {
+namespace {
+
+// ---- Files --------------------------------------------------------------------
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// A binary stdio file with 64-bit sizes; closed by its destructor unless
+// close() was called to learn whether the last bytes reached the disk.
+class File {
+public:
+    bool open(const std::string& path, const char* mode) {
+        handle_.reset(std::fopen(path.c_str(), mode));
+        return handle_ != nullptr;
+    }
+    // The size in bytes (seek to the end, tell, back to the start), or
+    // nothing when it cannot be determined.
+    std::optional<std::int64_t> size() {
+        if (seek_end() != 0) return std::nullopt;
+        const std::int64_t end = tell();
+        if (end < 0 || seek_start() != 0) return std::nullopt;
+        return end;
+    }
+    // Reads up to n bytes; false on a read error.
+    bool read(char* to, std::size_t n, std::size_t& got) {
+        got = n == 0 ? 0 : std::fread(to, 1, n, handle_.get());
+        return std::ferror(handle_.get()) == 0;
+    }
+    bool write(const char* from, std::size_t n) {
+        return n == 0 || std::fwrite(from, 1, n, handle_.get()) == n;
+    }
+    bool close() {
+        std::FILE* f = handle_.release();
+        return f != nullptr && std::fclose(f) == 0;
+    }
+
+private:
+#if defined(_WIN32)
+    int seek_end() { return _fseeki64(handle_.get(), 0, SEEK_END); }
+    int seek_start() { return _fseeki64(handle_.get(), 0, SEEK_SET); }
+    std::int64_t tell() { return _ftelli64(handle_.get()); }
+#else
+    int seek_end() { return fseeko(handle_.get(), 0, SEEK_END); }
+    int seek_start() { return fseeko(handle_.get(), 0, SEEK_SET); }
+    std::int64_t tell() { return ftello(handle_.get()); }
+#endif
+    std::unique_ptr<std::FILE, FileCloser> handle_;
+};
+
+// ---- Character code -------------------------------------------------------------
+
+struct LetterCode {
+    std::uint8_t ansi;
+    std::uint8_t oem;
+};
+constexpr std::array<LetterCode, 7> german_letters = {{
+    {196, 142}, {214, 153}, {220, 154}, {228, 132}, {246, 148}, {252, 129}, {223, 158}}};
+
+constexpr std::array<std::uint8_t, 256> identity_bytes() {
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 256> make_oem_table() {
+    auto table = identity_bytes();
+    for (const LetterCode& l : german_letters) table[l.ansi] = l.oem;
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 256> make_ansi_table() {
+    auto table = identity_bytes();
+    for (const LetterCode& l : german_letters) table[l.oem] = l.ansi;
+    table[225] = 223;  // the other code for "\xdf" that older files use
+    return table;
+}
+
+constexpr auto oem_table = make_oem_table();
+constexpr auto ansi_table = make_ansi_table();
+
+// Every byte the tables change is 128 or above, so runs of eight plain ASCII
+// bytes are skipped with one test.
+void translate(char* text, std::size_t length, const std::array<std::uint8_t, 256>& table) {
+    auto* p = reinterpret_cast<unsigned char*>(text);
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        if ((word & 0x8080808080808080ull) == 0) continue;
+        for (std::size_t j = 0; j < 8; ++j) p[i + j] = table[p[i + j]];
+    }
+    for (; i < length; ++i) p[i] = table[p[i]];
+}
+
+// ---- Cipher ---------------------------------------------------------------------
+
+// The password repeated to a whole number of periods of at least 64 bytes,
+// so that the add loop runs over fixed-length blocks the compiler vectorises.
+class KeyStream {
+public:
+    KeyStream(std::string_view password, bool negate) {
+        const std::size_t n = password.size();
+        period_ = n * ((64 + n - 1) / n);
+        for (std::size_t i = 0; i < period_; ++i) {
+            const auto k = static_cast<std::uint8_t>(password[i % n]);
+            bytes_[i] = negate ? static_cast<std::uint8_t>(256 - k) : k;
+        }
+    }
+    std::size_t period() const { return period_; }
+    // Adds the stream to `length` bytes, starting at phase 0.
+    void apply(char* text, std::size_t length) const {
+        auto* p = reinterpret_cast<std::uint8_t*>(text);
+        std::size_t i = 0;
+        for (; i + period_ <= length; i += period_)
+            for (std::size_t j = 0; j < period_; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + bytes_[j]);
+        for (std::size_t j = 0; i + j < length; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + bytes_[j]);
+    }
+
+private:
+    std::array<std::uint8_t, 64 + max_password_length> bytes_{};
+    std::size_t period_ = 0;
+};
+
+std::string_view usable_password(std::string_view password) {
+    return password.substr(0, std::min(password.size(), max_password_length));
+}
+
+// True when `password` turns the check word of `header` back into "quimbel".
+bool password_opens(std::string_view password, const char* header, std::size_t header_length) {
+    // An empty password (a cancelled dialog) has no key bytes to divide by.
+    if (password.empty() || header_length < protected_header_bytes) return false;
+    for (std::size_t i = 0; i < check_text.size(); ++i) {
+        const auto stored = static_cast<std::uint8_t>(header[1 + i]);
+        const auto key = static_cast<std::uint8_t>(password[i % password.size()]);
+        if (static_cast<std::uint8_t>(stored - key) != static_cast<std::uint8_t>(check_text[i])) return false;
+    }
+    return true;
+}
+
+// The check word bytes for `password` (non-empty).
+std::array<char, protected_header_bytes> protected_header(std::string_view password) {
+    std::array<char, protected_header_bytes> header{};
+    header[0] = protection_marker;
+    for (std::size_t i = 0; i < check_text.size(); ++i)
+        header[1 + i] = static_cast<char>(static_cast<std::uint8_t>(check_text[i]) +
+                                          static_cast<std::uint8_t>(password[i % password.size()]));
+    return header;
+}
+
+// Minimises the main window while a password prompt is up.
+std::optional<std::string> ask_password(Port& port, PasswordPrompt which) {
+    port.frame.minimize_main_window();
+    const bool was_modal = port.modal_flag;
+    port.modal_flag = true;
+    std::optional<std::string> typed = port.prompts.ask_password(which);
+    port.modal_flag = was_modal;
+    return typed;
+}
+
+// ---- Reading --------------------------------------------------------------------
+
+// The common end of a read: the whole buffer in ANSI and reindexed.
+void finish_read(Store& store) {
+    if (store.store_released()) return;
+    to_ansi(store);
+    store.reindex();
+}
+
+ReadResult fail_read(Store& store, ReadStatus status, std::string_view text, std::string_view caption) {
+    show_error(store.port(), text, caption);
+    finish_read(store);
+    return {status, 0};
+}
+
+// Asks for (or takes) the password of a protected file and checks it; on a
+// wrong one shows the message and leaves the store to the caller's rule.
+std::optional<std::string> unlock(Store& store, FileState& file, int mode, const char* header,
+                                  std::size_t header_length, const FileHooks& hooks) {
+    Port& port = store.port();
+    bool minimised = false;
+    std::string password;
+    if (mode == 0) {
+        if (file.file_password.empty()) {
+            file.file_password = usable_password(ask_password(port, PasswordPrompt::open_file).value_or(""));
+            minimised = true;
+        }
+        password = file.file_password;
+    } else {
+        file.add_password.clear();
+        file.add_password = usable_password(ask_password(port, PasswordPrompt::add_file).value_or(""));
+        minimised = true;
+        password = file.add_password;
+    }
+    if (password_opens(password, header, header_length)) {
+        if (minimised) port.frame.restore_main_window();
+        return password;
+    }
+    show_error(port, text_wrong_password);
+    if (mode == 0) {
+        // The typed text opened nothing: it must not protect the empty store.
+        file.file_password.clear();
+        if (hooks.new_store) hooks.new_store();
+    }
+    if (minimised) port.frame.restore_main_window();
+    return std::nullopt;
+}
+
+}  // namespace
+
+void to_oem(char* text, std::size_t length) { translate(text, length, oem_table); }
+void to_ansi(char* text, std::size_t length) { translate(text, length, ansi_table); }
+void to_oem(Store& store) {
+    if (!store.store_released()) to_oem(store.text(), static_cast<std::size_t>(store.text_length()));
+}
+void to_ansi(Store& store) {
+    if (!store.store_released()) to_ansi(store.text(), static_cast<std::size_t>(store.text_length()));
+}
+
+void encipher(char* text, std::size_t length, std::string_view password) {
+    if (!password.empty()) KeyStream(password, false).apply(text, length);
+}
+void decipher(char* text, std::size_t length, std::string_view password) {
+    if (!password.empty()) KeyStream(password, true).apply(text, length);
+}
+
+std::string backup_name(std::string_view path) {
+    std::string name(path.substr(0, path.size() - std::min<std::size_t>(3, path.size())));
+    return name + "DUP";
+}
+
+std::string disk_full_text(std::string_view path) {
+    std::string text(text_disk_full);
+    if (!path.empty()) text[9] = static_cast<char>(fold_char(static_cast<std::uint8_t>(path[0]), 1));
+    return text;
+}
+
+ReadResult read_address_file(Store& store, FileState& file, std::string_view path, int mode,
+                             const FileHooks& hooks) {
+    const std::int32_t kept = mode == 1 && !store.store_released() ? store.text_length() : 0;
+    const std::string name(path);
+    File in;
+    std::optional<std::int64_t> size;
+    if (in.open(name, "rb")) size = in.size();
+    if (!size) {
+        if (mode == 0 && path == file.name()) {
+            file.clear_name();
+            if (hooks.set_window_title) hooks.set_window_title();
+        }
+        return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
+    }
+    const std::int64_t capacity = *size + kept + text_headroom;
+    TextBuffer buffer;
+    if (capacity <= std::numeric_limits<std::int32_t>::max())
+        buffer = store.allocate_text(static_cast<std::int32_t>(capacity));
+    if (!buffer) return fail_read(store, ReadStatus::no_memory, text_not_enough_memory, caption_main);
+    if (kept > 0) std::memcpy(buffer.data(), store.text(), static_cast<std::size_t>(kept));
+
+    std::array<char, protected_header_bytes> header{};
+    std::size_t header_length = 0;
+    if (!in.read(header.data(), static_cast<std::size_t>(std::min<std::int64_t>(*size, 8)), header_length))
+        return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
+    const bool protected_file = header_length > 0 && header[0] == protection_marker;
+
+    char* text = buffer.data() + kept;
+    std::size_t length = 0;
+    std::optional<std::string> password;
+    if (protected_file) {
+        password = unlock(store, file, mode, header.data(), header_length, hooks);
+        if (!password) return {ReadStatus::wrong_password, 0};
+    } else {
+        std::memcpy(text, header.data(), header_length);
+        length = header_length;
+    }
+    std::size_t got = 0;
+    const auto rest = static_cast<std::size_t>(*size - static_cast<std::int64_t>(header_length));
+    if (!in.read(text + length, rest, got))
+        return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
+    length += got;
+    in.close();
+    if (password) decipher(text, length, *password);
+
+    store.adopt_text(std::move(buffer), kept + static_cast<std::int32_t>(length));
+    finish_read(store);
+    return {ReadStatus::read, static_cast<std::int64_t>(length) + (protected_file ? 8 : 0)};
+}
+
+// ---- Writing --------------------------------------------------------------------
+
+namespace {
+
+bool too_little_space(Port& port, std::string_view path, std::int64_t bytes) {
+    const std::optional<std::uint64_t> free_bytes = port.system.free_disk_bytes(path);
+    // An unknown figure does not refuse the save: a failing write is caught.
+    return free_bytes && static_cast<std::uint64_t>(bytes) >= *free_bytes;
+}
+
+// Copies the file as it is on disk to its ".DUP" name. Failures cost the
+// backup, never the save.
+void write_backup(Store& store, const std::string& path) {
+    Port& port = store.port();
+    File old_file;
+    if (!old_file.open(path, "rb")) return;
+    const std::optional<std::int64_t> size = old_file.size();
+    TextBuffer copy;
+    if (size && *size < std::numeric_limits<std::int32_t>::max())
+        copy = store.allocate_text(static_cast<std::int32_t>(std::max<std::int64_t>(*size, 1)));
+    if (!copy) {
+        show_error(port, text_no_memory_for_backup);
+        return;
+    }
+    std::size_t got = 0;
+    const bool read_ok = old_file.read(copy.data(), static_cast<std::size_t>(*size), got);
+    old_file.close();
+    const std::string backup = backup_name(path);
+    if (!read_ok || backup == path) return;  // a backup named like the file would replace it
+    std::remove(backup.c_str());
+    if (too_little_space(port, path, static_cast<std::int64_t>(got))) {
+        show_error(port, disk_full_text(path));
+        return;
+    }
+    File out;
+    if (out.open(backup, "wb")) {
+        out.write(copy.data(), got);
+        out.close();
+    }
+}
+
+// Writes the OEM text, enciphered behind the header when a password is set.
+bool write_text(File& out, const char* text, std::size_t length, std::string_view password) {
+    if (password.empty()) return out.write(text, length);
+    const auto header = protected_header(password);
+    if (!out.write(header.data(), header.size())) return false;
+    const KeyStream key(password, false);
+    std::vector<char> chunk(key.period() * 1024);
+    for (std::size_t done = 0; done < length;) {
+        const std::size_t n = std::min(chunk.size(), length - done);
+        std::memcpy(chunk.data(), text + done, n);
+        key.apply(chunk.data(), n);
+        if (!out.write(chunk.data(), n)) return false;
+        done += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+WriteStatus write_address_file(Store& store, const FileState& file, std::string_view path,
+                               const FileHooks& hooks) {
+    if (store.store_released()) return WriteStatus::released;
+    Port& port = store.port();
+    const std::string name(path);
+    write_backup(store, name);
+    if (hooks.after_backup) hooks.after_backup();
+
+    if (too_little_space(port, path, store.text_length())) {
+        show_error(port, disk_full_text(path));
+        return WriteStatus::disk_full;
+    }
+    to_oem(store);
+    File out;
+    bool written = out.open(name, "wb");
+    if (written) {
+        written = write_text(out, store.text(), static_cast<std::size_t>(store.text_length()),
+                             usable_password(file.file_password));
+        written = out.close() && written;
+    }
+    to_ansi(store);
+    if (!written) {
+        show_error(port, text_cannot_save);
+        return WriteStatus::cannot_save;
+    }
+    store.modified = false;
+    store.set_modified_marker(false);
+    return WriteStatus::written;
+}
+
+}  // namespace lumo

@@ -1,0 +1,447 @@
+// The record store: entry index, line index and rows, growth, undo and the
+// new-entry command, with check() after every operation.
+#include "data/store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "port/ids.h"
+#include "support/fake_port.h"
+
+namespace lumo {
+namespace {
+
+using testing::FakePort;
+
+class StoreTest : public ::testing::Test {
+protected:
+    FakePort fake;
+    ViewState view;
+    Store store{fake.port, view};
+
+    void SetUp() override { ASSERT_TRUE(store.reset_store()); }
+
+    // Replaces the text and reindexes, as a load does.
+    void load(std::string_view text) {
+        TextBuffer buffer = store.allocate_text(static_cast<std::int32_t>(text.size()) + text_headroom);
+        ASSERT_TRUE(buffer);
+        std::memcpy(buffer.data(), text.data(), text.size());
+        store.adopt_text(std::move(buffer), static_cast<std::int32_t>(text.size()));
+        store.reindex();
+        expect_sound();
+    }
+    void expect_sound() {
+        std::string why;
+        EXPECT_TRUE(store.check(&why)) << why;
+    }
+    std::vector<std::int32_t> slots() const {
+        return {store.entry_index(), store.entry_index() + store.entry_count() + 2};
+    }
+    std::string row(std::int32_t r) const { return store.data_view_row(r).data(); }
+    std::string heading(std::int32_t r) const { return store.overview_row(r).data(); }
+};
+
+TEST_F(StoreTest, ResetGivesAnEmptyLiveStore) {
+    EXPECT_FALSE(store.store_released());
+    EXPECT_EQ(store.text_capacity(), 2000);
+    EXPECT_EQ(store.index_capacity(), 100);
+    EXPECT_EQ(store.entries_status_text(), "XXXXXXXX Entries");
+    expect_sound();
+}
+
+TEST_F(StoreTest, ResetFailureReleasesAndTellsTheUser) {
+    Store other(fake.port, view);
+    other.allocation_gate = [](std::size_t) { return false; };
+    EXPECT_FALSE(other.reset_store());
+    EXPECT_TRUE(other.store_released());
+    EXPECT_EQ(fake.last_box(), "Not enough memory free!");
+    EXPECT_EQ(fake.boxes.back().style, box::error);
+    EXPECT_EQ(fake.beeps, 1);
+    EXPECT_TRUE(other.check());
+}
+
+TEST_F(StoreTest, ReindexOfEmptyBuffer) {
+    EXPECT_EQ(store.reindex(), 0);
+    EXPECT_EQ(slots(), (std::vector<std::int32_t>{0, 0}));
+    EXPECT_EQ(store.entries_status_text(), "       0 Entries");
+    EXPECT_TRUE(store.modified);
+    EXPECT_EQ(store.window_title_text()[0], '*');
+    EXPECT_EQ(fake.status, "       0 Entries");
+    EXPECT_EQ(fake.title, "*");
+    expect_sound();
+}
+
+TEST_F(StoreTest, StatusTextFormatsEveryWidth) {
+    auto text = [](std::int32_t n) { auto a = format_entries_status(n); return std::string(a.begin(), a.end()); };
+    EXPECT_EQ(text(7), "       7 Entries");
+    EXPECT_EQ(text(10), "      10 Entries");
+    EXPECT_EQ(text(1234), "    1234 Entries");
+    EXPECT_EQ(text(10000001), "10000001 Entries");
+    EXPECT_EQ(text(12345678), "12345678 Entries");
+}
+
+TEST_F(StoreTest, ReindexFindsTerminatorsOnly) {
+    load("A\r\nB\r\n\r\n");
+    EXPECT_EQ(slots(), (std::vector<std::int32_t>{0, 8, 8}));
+
+    // The spare CR LF after a terminator starts the next entry.
+    load("A\r\n\r\n\r\nB\r\n\r\n");
+    EXPECT_EQ(slots(), (std::vector<std::int32_t>{0, 5, 12, 12}));
+
+    // Text behind the last terminator is no entry but the last slot is the length.
+    load("X\r\n\r\nYZ");
+    EXPECT_EQ(slots(), (std::vector<std::int32_t>{0, 5, 7}));
+
+    // Overlapping candidates: scanning resumes behind a match.
+    load("\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(slots(), (std::vector<std::int32_t>{0, 4, 8, 8}));
+    load("\r\n\r\n\r\n");
+    EXPECT_EQ(slots(), (std::vector<std::int32_t>{0, 4, 6}));
+
+    // A terminator cut off by the text length does not count, whatever lies behind.
+    load("A\r\n\r");
+    store.text()[4] = '\n';
+    store.reindex();
+    EXPECT_EQ(store.entry_count(), 0);
+    expect_sound();
+}
+
+TEST_F(StoreTest, ReindexMatchesADirectScanOnRandomTexts) {
+    std::mt19937 random(7);
+    const char alphabet[] = {'\r', '\n', 'a', ' ', '\r', '\n', '\0'};
+    for (int round = 0; round < 300; ++round) {
+        std::string text(random() % 200, ' ');
+        for (char& c : text) c = alphabet[random() % sizeof alphabet];
+        load(text);  // check() compares with a byte-by-byte scan
+    }
+}
+
+TEST_F(StoreTest, ReindexGrowsTheIndexForManyEntries) {
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "Name\r\n\r\n";
+    load(text);
+    EXPECT_EQ(store.entry_count(), 5000);
+    EXPECT_EQ(store.entries_status_text(), "    5000 Entries");
+}
+
+TEST_F(StoreTest, ReindexLeavesStatusAndTitleAloneWhileSorting) {
+    load("A\r\n\r\n");
+    fake.calls.clear();
+    store.modified = false;
+    store.sort_running = true;
+    store.text()[0] = 'B';
+    store.reindex();
+    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_TRUE(store.modified);
+    fake.window_exists = false;
+    store.sort_running = false;
+    store.reindex();
+    EXPECT_TRUE(fake.calls.empty());  // no window yet: only core state changes
+    EXPECT_EQ(store.entries_status_text(), "       1 Entries");
+}
+
+TEST_F(StoreTest, ShowEntryIndexesLinesAndFillsRows) {
+    load("A\r\nB\r\n\r\nC\r\n\r\n");
+    store.show_entry(4, 0, 0);
+    expect_sound();
+    EXPECT_EQ(store.current_entry(), 0);
+    EXPECT_EQ(store.line_count(), 2);
+    EXPECT_EQ(store.line_start(0), 0);
+    EXPECT_EQ(store.line_start(1), 3);
+    EXPECT_EQ(store.line_start(2), -1);
+    EXPECT_EQ(store.line_index().size(), 102u);
+    EXPECT_EQ(row(0), "A");
+    EXPECT_EQ(row(1), "B");
+    EXPECT_EQ(row(2), "");
+    EXPECT_EQ(row(3), "");
+
+    // Scrolled: row 0 keeps the heading, row r shows line F + r.
+    store.show_entry(3, 0, -1);
+    EXPECT_EQ(row(0), "A");
+    EXPECT_EQ(row(1), "A");
+    EXPECT_EQ(row(2), "B");
+}
+
+TEST_F(StoreTest, ShowEntryWithEmptyHeadingAndControlBytes) {
+    load("A\r\n\r\n\r\nB\r\n\r\n");
+    store.show_entry(2, 5, 0);
+    expect_sound();
+    EXPECT_EQ(store.line_count(), 2);
+    EXPECT_EQ(row(0), "");
+    EXPECT_EQ(row(1), "B");
+
+    // A CR LF followed by a control byte starts no line; a row stops at it.
+    load("A\x01x\r\n\x02y\r\nZ\r\n\r\n");
+    store.show_entry(3, 0, 0);
+    expect_sound();
+    EXPECT_EQ(store.line_count(), 2);
+    EXPECT_EQ(row(0), "A");
+    EXPECT_EQ(row(1), "Z");
+}
+
+TEST_F(StoreTest, RowsHoldAtMost255Characters) {
+    const std::string long_line(300, 'x');
+    load(long_line + "\r\n\r\n");
+    store.show_entry(1, 0, 0);
+    EXPECT_EQ(row(0), std::string(255, 'x'));
+    store.fill_overview_rows(1, 0);
+    EXPECT_EQ(heading(0), std::string(255, 'x'));
+    expect_sound();
+}
+
+TEST_F(StoreTest, ShowEntryClearsTheTextBlockOnlyForAnotherEntry) {
+    load("A\r\n\r\nB\r\n\r\n");
+    store.show_entry(2, 0, 0);
+    view.text_block.marked = true;
+    fake.calls.clear();
+    store.show_entry(2, 0, 0);
+    EXPECT_TRUE(view.text_block.marked);
+    EXPECT_TRUE(fake.calls.empty());
+    store.show_entry(2, 5, 0);
+    EXPECT_FALSE(view.text_block.marked);
+    EXPECT_FALSE(fake.enabled[CMD_COPY]);
+    EXPECT_FALSE(fake.enabled[CMD_CUT]);
+    expect_sound();
+}
+
+TEST_F(StoreTest, ShowEntryWithoutTerminatorOrOutsideTheText) {
+    // An unterminated tail still has its first line, so a caret has a line.
+    load("A\r\n\r\nB\r\nC");
+    store.show_entry(3, 5, 0);
+    expect_sound();
+    EXPECT_EQ(store.line_count(), 2);
+    EXPECT_EQ(row(1), "C");
+
+    load("");
+    store.show_entry(2, 0, 0);
+    expect_sound();
+    EXPECT_EQ(store.line_count(), 1);
+    EXPECT_EQ(row(0), "");
+
+    for (std::int32_t bad : {-5, 1000}) {
+        store.show_entry(2, bad, 7);
+        expect_sound();
+        EXPECT_EQ(store.current_entry(), -1);
+        EXPECT_EQ(row(0), "");
+    }
+    store.show_entry(-3, 0, 0);
+    store.show_entry(1 << 30, 0, 1 << 30);
+    expect_sound();
+}
+
+TEST_F(StoreTest, ShowEntryKeepsOldLinesWhenNoMemory) {
+    load("A\r\nB\r\n\r\nC\r\n\r\n");
+    store.show_entry(2, 0, 0);
+    store.allocation_gate = [](std::size_t) { return false; };
+    store.show_entry(2, 8, 0);
+    EXPECT_EQ(fake.last_box(), "Not enough memory free!");
+    EXPECT_EQ(store.current_entry(), 0);
+    EXPECT_EQ(store.line_count(), 2);
+    expect_sound();
+}
+
+TEST_F(StoreTest, OverviewRowsShowHeadings) {
+    load("Beta\r\nx\r\n\r\nAlpha\r\n\r\n");
+    store.fill_overview_rows(4, 0);
+    EXPECT_EQ(heading(0), "Beta");
+    EXPECT_EQ(heading(1), "Alpha");
+    EXPECT_EQ(heading(2), "");
+    store.fill_overview_rows(2, -1);
+    EXPECT_EQ(heading(0), "");
+    EXPECT_EQ(heading(1), "Beta");
+    store.fill_overview_rows(200, 0);  // more rows than the cache had
+    EXPECT_GE(store.overview_row_count(), 200);
+    expect_sound();
+}
+
+TEST_F(StoreTest, EnsureRoomGrowsWithHeadroom) {
+    const std::string text(1600, 'a');
+    load(text + "\r\n\r\n");
+    store.ensure_room();  // 1604 of 3604: enough room
+    EXPECT_EQ(store.text_capacity(), 3604);
+    store.set_text_length(3200);
+    store.reindex();
+    store.ensure_room();
+    EXPECT_EQ(store.text_capacity(), 5200);
+    EXPECT_EQ(store.index_capacity(), 101);  // entry count + 100
+    EXPECT_EQ(std::string(store.text(), 1600), text);
+    expect_sound();
+}
+
+TEST_F(StoreTest, EnsureRoomFailureKeepsTheStore) {
+    std::string text;
+    for (int i = 0; i < 96; ++i) text += "E\r\n\r\n";
+    load(text);
+    const std::int32_t capacity = store.text_capacity();
+    const std::int32_t slots = store.index_capacity();
+    store.allocation_gate = [](std::size_t) { return false; };
+    store.ensure_room();
+    EXPECT_EQ(fake.last_box(), "Not enough memory free!");
+    EXPECT_TRUE(fake.modal_seen_in_box);
+    EXPECT_FALSE(fake.port.modal_flag);
+    EXPECT_EQ(store.text_capacity(), capacity);
+    EXPECT_EQ(store.index_capacity(), slots);
+    EXPECT_EQ(store.text_view(), text);
+    expect_sound();
+
+    store.allocation_gate = nullptr;
+    store.ensure_room();
+    EXPECT_EQ(store.index_capacity(), 196);
+    expect_sound();
+}
+
+TEST_F(StoreTest, UndoSwapsTextAndViewBackAndForth) {
+    load("A\r\n\r\n");
+    view.top_entry = 3;
+    view.active_view = ActiveView::overview;
+    store.take_undo_snapshot();
+    EXPECT_TRUE(store.has_undo_snapshot());
+    EXPECT_TRUE(fake.enabled[CMD_UNDO]);
+
+    store.text()[0] = 'B';
+    store.set_text_length(3);
+    std::memcpy(store.text() + 3, "\r\n", 2);
+    store.set_text_length(5);
+    view.top_entry = 0;
+    view.active_view = ActiveView::data_view;
+    store.show_entry(2, 0, 0);
+    fake.calls.clear();
+
+    store.swap_undo_snapshot();
+    expect_sound();
+    EXPECT_EQ(store.text_view(), "A\r\n\r\n");
+    EXPECT_EQ(view.top_entry, 3);
+    EXPECT_EQ(store.current_entry(), -1);
+    EXPECT_EQ(fake.calls.front(), "top overview");
+    EXPECT_EQ(fake.repaints, 2);
+
+    store.swap_undo_snapshot();  // undo doubles as redo
+    expect_sound();
+    EXPECT_EQ(store.text_view(), "B\r\n\r\n");
+    EXPECT_EQ(view.active_view, ActiveView::data_view);
+    EXPECT_TRUE(store.has_undo_snapshot());
+
+    store.discard_undo_snapshot();
+    EXPECT_FALSE(fake.enabled[CMD_UNDO]);
+    store.swap_undo_snapshot();  // nothing to swap
+    EXPECT_EQ(store.text_view(), "B\r\n\r\n");
+    expect_sound();
+}
+
+TEST_F(StoreTest, UndoWithoutMemoryIsSilent) {
+    load("A\r\n\r\n");
+    store.allocation_gate = [](std::size_t) { return false; };
+    store.take_undo_snapshot();
+    EXPECT_FALSE(store.has_undo_snapshot());
+    EXPECT_TRUE(fake.boxes.empty());
+    EXPECT_EQ(fake.enabled.count(CMD_UNDO), 0u);
+    expect_sound();
+}
+
+TEST_F(StoreTest, RepeatedSnapshotsKeepTheLatestState) {
+    load("A\r\n\r\n");
+    for (int i = 0; i < 3; ++i) {
+        store.take_undo_snapshot();
+        store.insert_empty_entry();
+    }
+    const std::string before_last_insert(store.text_view().substr(5));
+    store.swap_undo_snapshot();
+    EXPECT_EQ(store.text_view(), before_last_insert);
+    expect_sound();
+}
+
+TEST_F(StoreTest, InsertEmptyEntryInFrontOfTheSelectedEntry) {
+    load("A\r\n\r\nB\r\n\r\n");
+    view.top_entry = 0;
+    view.cursor_row = 1;
+    view.caret_line = 2;
+    view.caret_column = 4;
+    view.first_scrolled_line = 1;
+    view.data_view_horizontal_offset = 9;
+    view.entry_range.marked = true;
+    store.modified = false;
+    store.insert_empty_entry();
+    expect_sound();
+    EXPECT_EQ(store.text_view(), "A\r\n\r\n \r\n\r\nB\r\n\r\n");
+    EXPECT_EQ(store.entry_count(), 3);
+    EXPECT_EQ(view.selected_entry_start, 5);
+    EXPECT_EQ(view.caret_line, 0);
+    EXPECT_EQ(view.caret_column, 0);
+    EXPECT_EQ(view.first_scrolled_line, 0);
+    EXPECT_EQ(view.data_view_horizontal_offset, 0);
+    EXPECT_FALSE(view.entry_range.marked);
+    EXPECT_EQ(view.active_view, ActiveView::data_view);
+    EXPECT_TRUE(fake.enabled[CMD_PASTE]);
+    EXPECT_TRUE(store.modified);
+    EXPECT_TRUE(store.has_undo_snapshot());
+
+    view.cursor_row = 0;  // the first entry: the new one goes to offset 0
+    store.insert_empty_entry();
+    EXPECT_EQ(view.selected_entry_start, 0);
+    EXPECT_EQ(store.text_view().substr(0, 5), " \r\n\r\n");
+    store.swap_undo_snapshot();
+    EXPECT_EQ(store.text_view(), "A\r\n\r\n \r\n\r\nB\r\n\r\n");
+    expect_sound();
+}
+
+TEST_F(StoreTest, InsertEmptyEntryGrowsWhenRoomRunsOut) {
+    load("");
+    view.cursor_row = 40;  // beyond the last entry: appended in front of nothing
+    for (int i = 0; i < 500; ++i) store.insert_empty_entry();
+    expect_sound();
+    EXPECT_EQ(store.entry_count(), 500);
+    EXPECT_EQ(store.text_length(), 2500);
+
+    store.allocation_gate = [](std::size_t) { return false; };
+    while (store.text_length() + 5 + text_guard <= store.text_capacity() &&
+           store.entry_count() + 3 <= store.index_capacity())
+        store.insert_empty_entry();
+    const std::string before(store.text_view());
+    store.insert_empty_entry();
+    EXPECT_EQ(fake.last_box(), "Not enough memory free!");
+    EXPECT_EQ(store.text_view(), before);
+    expect_sound();
+}
+
+TEST_F(StoreTest, ReleasedStoreIgnoresOperations) {
+    store.release_store();
+    store.reindex();
+    store.ensure_room();
+    store.take_undo_snapshot();
+    store.insert_empty_entry();
+    store.show_entry(3, 0, 0);
+    store.fill_overview_rows(3, 0);
+    EXPECT_TRUE(store.store_released());
+    EXPECT_EQ(row(0), "");
+    expect_sound();
+}
+
+TEST(FoldChar, FollowsCharUpperAndTheUmlautRule) {
+    EXPECT_EQ(fold_char('a', 1), 'A');
+    EXPECT_EQ(fold_char(0xF6, 1), 0xD6);  // "ö" -> "Ö"
+    EXPECT_EQ(fold_char(0xDF, 1), 0xDF);  // "ß" stays
+    EXPECT_EQ(fold_char(0xF7, 1), 0xF7);  // division sign
+    EXPECT_EQ(fold_char(0xE0, 1), 0xC0);
+    EXPECT_EQ(fold_char(0xFE, 1), 0xDE);
+    EXPECT_EQ(fold_char(0x9A, 1), 0x8A);
+    EXPECT_EQ(fold_char(0x9C, 1), 0x8C);
+    EXPECT_EQ(fold_char(0x9E, 1), 0x8E);
+    EXPECT_EQ(fold_char(0xFF, 1), 0x9F);
+    EXPECT_EQ(fold_char('{', 1), '{');
+    EXPECT_EQ(fold_char(0xF6, 2), 'O');
+    EXPECT_EQ(fold_char(0xD6, 2), 'O');
+    EXPECT_EQ(fold_char(0xE4, 2), 'A');
+    EXPECT_EQ(fold_char(0xC4, 2), 'A');
+    EXPECT_EQ(fold_char(0xFC, 2), 'U');
+    EXPECT_EQ(fold_char(0xDC, 2), 'U');
+    EXPECT_EQ(fold_char(0xDF, 2), 0xDF);
+    EXPECT_EQ(fold_char(0xE9, 2), 0xC9);
+    EXPECT_EQ(fold_char('a', 0), 'a');
+    EXPECT_EQ(fold_char(0xF6, 3), 0xF6);
+}
+
+}  // namespace
+}  // namespace lumo
