@@ -1,0 +1,151 @@
+// Sort and data check on the store: rewrite the text buffer in heading order
+// or without duplicate neighbours, then bring the views back to a consistent
+// place.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "data/sort.h"
+#include "data/store.h"
+#include "port/ids.h"
+
+namespace lumo {
+namespace {
+
+constexpr std::string_view text_sorting = "Sortieren...";
+
+const std::uint8_t* bytes(const Store& store) {
+    return reinterpret_cast<const std::uint8_t*>(store.text());
+}
+
+// Start of every entry plus the end of the last one.
+std::span<const std::int32_t> entry_bounds(const Store& store) {
+    return {store.entry_index(), static_cast<std::size_t>(store.entry_count()) + 1};
+}
+
+// Keeps reindex away from the status bar and the title while sorting.
+class SortRunning {
+public:
+    explicit SortRunning(Store& store) : store_(store) { store_.sort_running = true; }
+    ~SortRunning() { store_.sort_running = false; }
+    SortRunning(const SortRunning&) = delete;
+    SortRunning& operator=(const SortRunning&) = delete;
+
+private:
+    Store& store_;
+};
+
+// Where the selected entry ends up. A selection that names no entry (it
+// should not happen) is clamped to the nearest row that does.
+std::int32_t sorted_cursor_row(std::span<const std::int32_t> order, std::int32_t selected) {
+    const auto count = static_cast<std::int32_t>(order.size());
+    if (count == 0) return 0;
+    if (selected < 0 || selected >= count) return std::clamp(selected, 0, count - 1);
+    return static_cast<std::int32_t>(std::find(order.begin(), order.end(), selected) - order.begin());
+}
+
+// Reindexes without leaving a trace of modification: sorting alone never
+// marks the data modified.
+void reindex_unmodified(Store& store) {
+    const bool was_modified = store.modified;
+    const char marker = store.window_title_text()[0];
+    {
+        SortRunning running(store);
+        store.reindex();
+    }
+    store.invalidate_current_entry();
+    store.modified = was_modified;
+    store.window_title_text()[0] = marker;
+    store.show_title();
+    if (store.port().frame.main_window_exists())
+        store.port().frame.set_status_text(store.entries_status_text());
+}
+
+void show_sorted_position(Store& store, std::int32_t cursor_row) {
+    ViewState& view = store.view();
+    Frame& frame = store.port().frame;
+    view.top_entry = 0;
+    view.overview_horizontal_offset = 0;
+    view.cursor_row = cursor_row;
+    frame.repaint(ViewId::overview);
+    view.selected_entry_start = store.entry_start(cursor_row);
+    view.caret_line = 0;
+    view.caret_column = 0;
+    view.first_scrolled_line = 0;
+    view.data_view_horizontal_offset = 0;
+    frame.repaint(ViewId::data_view);
+}
+
+// Gives the text buffer the usual headroom over its length again; keeps the
+// old block when no new one can be had.
+void fit_text_buffer(Store& store) {
+    const std::int32_t length = store.text_length();
+    if (store.text_capacity() == length + text_headroom) return;
+    TextBuffer fitted = store.allocate_text(length + text_headroom);
+    if (!fitted) return;
+    std::memcpy(fitted.data(), store.text(), static_cast<std::size_t>(length));
+    store.adopt_text(std::move(fitted), length);
+}
+
+void reset_views(Store& store) {
+    ViewState& view = store.view();
+    view.top_entry = 0;
+    view.cursor_row = 0;
+    view.overview_horizontal_offset = 0;
+    view.selected_entry_start = 0;
+    view.caret_line = 0;
+    view.caret_column = 0;
+    view.first_scrolled_line = 0;
+    view.data_view_horizontal_offset = 0;
+    view.text_block.marked = false;
+    view.entry_range.marked = false;
+    store.port().frame.enable_command(CMD_COPY, false);
+    store.port().frame.enable_command(CMD_CUT, false);
+}
+
+}  // namespace
+
+const FoldTable& sort_fold_table() { return fold_table(2); }
+
+void sort(Store& store) {
+    store.sort_pending = false;
+    if (store.store_released() || store.text_length() < 1) return;
+    Port& port = store.port();
+
+    std::vector<std::int32_t> order;
+    TextBuffer sorted;
+    try {
+        order = sorted_entry_order(bytes(store), entry_bounds(store));
+        sorted = store.allocate_text(store.text_length() + text_headroom);
+    } catch (const std::bad_alloc&) {
+        order = {};
+    }
+    if (!sorted) {
+        show_error(port, text_not_enough_memory);
+        return;
+    }
+    if (port.frame.main_window_exists()) port.frame.set_status_text(text_sorting);
+
+    const std::int32_t cursor_row = sorted_cursor_row(order, store.view().selected_entry());
+    gather_entries(bytes(store), entry_bounds(store), order, store.entry_start(store.entry_count()),
+                   store.text_length(), reinterpret_cast<std::uint8_t*>(sorted.data()));
+    order = {};
+    store.adopt_text(std::move(sorted), store.text_length());
+    reindex_unmodified(store);
+    show_sorted_position(store, cursor_row);
+}
+
+void data_check(Store& store) {
+    if (store.store_released()) return;
+    const std::int32_t length = remove_duplicate_neighbours(
+        reinterpret_cast<std::uint8_t*>(store.text()), store.text_length(), entry_bounds(store));
+    store.set_text_length(length);
+    fit_text_buffer(store);
+    reset_views(store);
+    store.reindex();
+    store.invalidate_current_entry();
+    store.port().frame.repaint(ViewId::overview);
+    store.port().frame.repaint(ViewId::data_view);
+}
+
+}  // namespace lumo
