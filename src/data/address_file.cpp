@@ -263,18 +263,19 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
         }
         return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
     }
-    const std::int64_t capacity = *size + kept + text_headroom;
-    TextBuffer buffer;
-    if (capacity <= std::numeric_limits<std::int32_t>::max())
-        buffer = store.allocate_text(static_cast<std::int32_t>(capacity));
-    if (!buffer) return fail_read(store, ReadStatus::no_memory, text_not_enough_memory, caption_main);
-    if (kept > 0) std::memcpy(buffer.data(), store.text(), static_cast<std::size_t>(kept));
-
+    // The first bytes come first: a file that cannot be read (a folder, for
+    // one) is "cannot open" whatever size it claims.
     std::array<char, protected_header_bytes> header{};
     std::size_t header_length = 0;
     if (!in.read(header.data(), static_cast<std::size_t>(std::min<std::int64_t>(*size, 8)), header_length))
         return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
     const bool protected_file = header_length > 0 && header[0] == protection_marker;
+
+    TextBuffer buffer;
+    if (*size <= std::int64_t{std::numeric_limits<std::int32_t>::max()} - kept - text_headroom)
+        buffer = store.allocate_text(static_cast<std::int32_t>(*size + kept + text_headroom));
+    if (!buffer) return fail_read(store, ReadStatus::no_memory, text_not_enough_memory, caption_main);
+    if (kept > 0) std::memcpy(buffer.data(), store.text(), static_cast<std::size_t>(kept));
 
     char* text = buffer.data() + kept;
     std::size_t length = 0;
