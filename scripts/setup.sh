@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what this machine lacks to build and test lumo, idempotently and
+# quietly: the MinGW-w64 cross compilers, Wine, Xvfb, ImageMagick, CMake and
+# the test libraries. Safe to run again; does nothing when all is there.
+set -euo pipefail
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+have cmake || need+=(cmake)
+have g++ || need+=(g++)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have wine || need+=(wine64)
+have Xvfb || need+=(xvfb)
+have xauth || need+=(xauth)
+have import || need+=(imagemagick)
+have xwininfo || need+=(x11-utils)
+have file || need+=(file)
+have clang++ || need+=(clang)
+[ -d /usr/src/googletest ] || need+=(googletest)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+[ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "setup: installing ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

@@ -1,0 +1,254 @@
+#include "e2e/harness.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "calendar/calendar_texts.h"
+
+namespace lumo::e2e {
+
+namespace {
+
+FakeCalendar* current_calendar = nullptr;
+constexpr char lumo_class[] = "VORNIX-Lumo";
+
+std::string module_folder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+std::string window_text(HWND hwnd) {
+    char buffer[2048];
+    int n = GetWindowTextA(hwnd, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::string class_name(HWND hwnd) {
+    char buffer[256];
+    int n = GetClassNameA(hwnd, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+DWORD process_of(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+std::vector<HWND> top_windows_of(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } search{pid, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (process_of(hwnd) == s->pid) s->found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+bool pump_until(const std::function<bool()>& done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+void pump_for(DWORD ms) {
+    pump_until([] { return false; }, ms);
+}
+
+class FakeCalendar::ToLumo final : public calendar::Transport {
+public:
+    explicit ToLumo(UINT message) : message_(message) {}
+    bool find_calendar() override {
+        lumo_ = FindWindowA(lumo_class, nullptr);
+        return lumo_ != nullptr;
+    }
+    void post(const calendar::WireMessage& m) override {
+        PostMessageA(lumo_, message_, static_cast<WPARAM>(m.w), static_cast<LPARAM>(m.l));
+    }
+    void bring_calendar_to_front() override {}
+
+private:
+    UINT message_;
+    HWND lumo_ = nullptr;
+};
+
+FakeCalendar::FakeCalendar()
+    : transfer_message_(RegisterWindowMessageA(std::string(calendar::transfer_message_name).c_str())) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &FakeCalendar::proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VORNIX";
+    RegisterClassExA(&wc);  // stays registered across tests
+    current_calendar = this;
+    window_ = CreateWindowExA(0, "VORNIX", "VORNIX (test)", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+}
+
+FakeCalendar::~FakeCalendar() {
+    DestroyWindow(window_);
+    current_calendar = nullptr;
+}
+
+LRESULT CALLBACK FakeCalendar::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    FakeCalendar* self = current_calendar;
+    if (self && msg == self->transfer_message_) {
+        if (auto text = self->receiver_.receive(wp, static_cast<std::int64_t>(lp)))
+            self->received_.push_back(*text);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+bool FakeCalendar::wait_for(const std::string& text, DWORD ms) {
+    return pump_until(
+        [&] {
+            for (const auto& t : received_)
+                if (t == text) return true;
+            return false;
+        },
+        ms);
+}
+
+bool FakeCalendar::send(const std::string& text) {
+    ToLumo transport(transfer_message_);
+    calendar::Link link(transport);
+    return link.send_to_calendar(text) == 0;
+}
+
+void FakeCalendar::post_raw(WPARAM w, LPARAM l) {
+    PostMessageA(FindWindowA(lumo_class, nullptr), transfer_message_, w, l);
+}
+
+Lumo::Lumo() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int counter = 0;
+    folder_ = std::string(temp) + "lumo-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(++counter) + "\\";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    CopyFileA((module_folder() + "lumo.exe").c_str(), (folder_ + "lumo.exe").c_str(), FALSE);
+}
+
+Lumo::~Lumo() {
+    if (running()) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    if (process_.hProcess) CloseHandle(process_.hProcess);
+    if (process_.hThread) CloseHandle(process_.hThread);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder_ + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder_ + data.cFileName).c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder_.c_str());
+}
+
+void Lumo::write_file(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(folder_ + name, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Lumo::read_file(const std::string& name) const {
+    std::ifstream in(folder_ + name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Lumo::start() {
+    std::string command = "\"" + folder_ + "lumo.exe\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
+                          &process_) != FALSE;
+}
+
+HWND Lumo::wait_for_main_window(DWORD ms) {
+    pump_until(
+        [&] {
+            for (HWND hwnd : top_windows_of(process_.dwProcessId))
+                if (class_name(hwnd) == lumo_class) main_ = hwnd;
+            return main_ != nullptr;
+        },
+        ms);
+    return main_;
+}
+
+MessageBoxInfo Lumo::wait_for_box(const std::string& text, DWORD ms) {
+    MessageBoxInfo found;
+    pump_until(
+        [&] {
+            for (HWND hwnd : top_windows_of(process_.dwProcessId)) {
+                if (class_name(hwnd) != "#32770" || !IsWindowVisible(hwnd)) continue;
+                HWND label = GetDlgItem(hwnd, 0xFFFF);
+                std::string body = label ? window_text(label) : std::string();
+                if (body.find(text) == std::string::npos) continue;
+                found = {hwnd, window_text(hwnd), body};
+                return true;
+            }
+            return false;
+        },
+        ms);
+    return found;
+}
+
+void Lumo::answer(const MessageBoxInfo& box, int button) {
+    PostMessageA(box.window, WM_COMMAND, static_cast<WPARAM>(button), 0);
+}
+
+int Lumo::wait_for_exit(DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > ms) return -1;
+        pump_for(20);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+bool Lumo::running() const {
+    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Lumo::responsive() const {
+    DWORD_PTR result = 0;
+    return main_ && SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &result) != 0;
+}
+
+void Lumo::post_command(int id) const { PostMessageA(main_, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+std::string Lumo::describe() const {
+    std::ostringstream out;
+    out << "lumo process " << process_.dwProcessId << (running() ? " running" : " ended") << "; windows:";
+    for (HWND hwnd : top_windows_of(process_.dwProcessId)) {
+        out << "\n  [" << class_name(hwnd) << "] \"" << window_text(hwnd) << "\""
+            << (IsWindowVisible(hwnd) ? "" : " (hidden)");
+        if (HWND label = GetDlgItem(hwnd, 0xFFFF)) out << " text \"" << window_text(label) << "\"";
+    }
+    return out.str();
+}
+
+}  // namespace lumo::e2e

@@ -1,0 +1,89 @@
+// End-to-end harness: the test plays the calendar program with its own window
+// of class "VORNIX", starts lumo.exe from a temporary program folder, finds
+// and answers its message boxes, and always ends the processes it started.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "calendar/calendar_link.h"
+
+namespace lumo::e2e {
+
+// Runs the message loop of this thread until `done` holds or `ms` elapse.
+bool pump_until(const std::function<bool()>& done, DWORD ms = 15000);
+void pump_for(DWORD ms);
+
+// The calendar's side: receives lumo's requests, sends reports.
+class FakeCalendar {
+public:
+    FakeCalendar();
+    ~FakeCalendar();
+    FakeCalendar(const FakeCalendar&) = delete;
+    FakeCalendar& operator=(const FakeCalendar&) = delete;
+
+    // Texts received so far, in order.
+    const std::vector<std::string>& received() const { return received_; }
+    bool wait_for(const std::string& text, DWORD ms = 15000);
+    // Sends a report to lumo's main window; false when lumo is not there.
+    bool send(const std::string& text);
+    // Posts one raw transfer message to lumo's main window.
+    void post_raw(WPARAM w, LPARAM l);
+    UINT transfer_message() const { return transfer_message_; }
+
+private:
+    static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    class ToLumo;
+
+    UINT transfer_message_;
+    HWND window_ = nullptr;
+    calendar::Receiver receiver_;
+    std::vector<std::string> received_;
+};
+
+// A message box (a #32770 dialog) of a process.
+struct MessageBoxInfo {
+    HWND window = nullptr;
+    std::string caption;
+    std::string text;
+};
+
+// A lumo.exe started from its own temporary program folder.
+class Lumo {
+public:
+    // Creates the program folder with a copy of lumo.exe.
+    Lumo();
+    ~Lumo();
+    Lumo(const Lumo&) = delete;
+    Lumo& operator=(const Lumo&) = delete;
+
+    const std::string& folder() const { return folder_; }
+    void write_file(const std::string& name, const std::string& bytes) const;
+    std::string read_file(const std::string& name) const;
+
+    bool start();
+    // Waits for lumo's main window of this process.
+    HWND wait_for_main_window(DWORD ms = 15000);
+    HWND main_window() const { return main_; }
+    // Waits for a message box of this process whose text contains `text`.
+    MessageBoxInfo wait_for_box(const std::string& text, DWORD ms = 15000);
+    void answer(const MessageBoxInfo& box, int button);
+    // Waits for the process to end; returns its exit code, or -1 on time-out.
+    int wait_for_exit(DWORD ms = 15000);
+    bool running() const;
+    // True when the main window still answers messages.
+    bool responsive() const;
+    void post_command(int id) const;
+    // Everything on screen of this process, for failure reports.
+    std::string describe() const;
+
+private:
+    std::string folder_;
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+}  // namespace lumo::e2e
