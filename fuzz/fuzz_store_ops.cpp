@@ -112,7 +112,7 @@ const Op ops[] = {
     {"delete bytes", delete_bytes},
     {"reindex", [](Harness& h, Input&) { h.store.reindex(); }},
     {"toggle allocation failure", [](Harness& h, Input&) { h.refuse_allocations = !h.refuse_allocations; }},
-    {"grow text", [](Harness& h, Input& in) { h.store.grow_text(h.store.text_length() + in.small() * 64); }},
+    {"grow text", [](Harness& h, Input& in) { h.store.grow_text(h.store.text_length() + in.byte() * 64); }},
     {"reset store", [](Harness& h, Input&) {
          if (!h.store.reset_store()) h.store.reset_store();
      }},
