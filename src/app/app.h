@@ -7,16 +7,30 @@
 #include <string_view>
 
 #include "calendar/calendar_link.h"
+#include "data/file_state.h"
+#include "data/store.h"
 #include "port/port.h"
+#include "settings/settings.h"
+#include "views/view_state.h"
 
 namespace lumo {
 
 class App {
+    // Declared first: the state below is built from it.
+    Port& port_;
+
 public:
     App(Port& port, calendar::Transport& transport);
 
     Port& port() { return port_; }
     calendar::Link& calendar() { return calendar_; }
+
+    // The program's state. Parts of the program that act on it take the
+    // pieces they need by reference; nothing of it is global.
+    ViewState views;
+    Store store{port_, views};
+    Settings settings = default_settings(LogFont{});
+    FileState file;
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.
@@ -38,7 +52,6 @@ public:
     std::function<void(std::string_view)> on_search_request;
 
 private:
-    Port& port_;
     calendar::Link calendar_;
     bool shut_down_done_ = false;
 };
