@@ -76,11 +76,13 @@ void show_sorted_position(Store& store, std::int32_t cursor_row) {
     frame.repaint(ViewId::data_view);
 }
 
-// Gives the text buffer the usual headroom over its length again; keeps the
-// old block when no new one can be had.
+// Gives a text buffer that the data check left mostly empty the usual
+// headroom over its length again. A smaller saving is not worth copying the
+// whole text (the buffer only shrinks, so its headroom is there anyway). The
+// old block stays when no new one can be had.
 void fit_text_buffer(Store& store) {
     const std::int32_t length = store.text_length();
-    if (store.text_capacity() == length + text_headroom) return;
+    if (store.text_capacity() / 2 <= length + text_headroom) return;
     TextBuffer fitted = store.allocate_text(length + text_headroom);
     if (!fitted) return;
     std::memcpy(fitted.data(), store.text(), static_cast<std::size_t>(length));
@@ -137,12 +139,15 @@ void sort(Store& store) {
 
 void data_check(Store& store) {
     if (store.store_released()) return;
-    const std::int32_t length = remove_duplicate_neighbours(
-        reinterpret_cast<std::uint8_t*>(store.text()), store.text_length(), entry_bounds(store));
-    store.set_text_length(length);
+    // The new entry starts fall out of the removal and go straight into the
+    // entry index, so the text is not scanned again.
+    std::int32_t* slots = store.entry_index_for_rewrite();
+    const DuplicateRemoval left = remove_duplicate_neighbours(
+        reinterpret_cast<std::uint8_t*>(store.text()), store.text_length(), entry_bounds(store), slots);
+    store.set_text_length(left.text_length);
     fit_text_buffer(store);
     reset_views(store);
-    store.reindex();
+    store.reindex_known({slots, static_cast<std::size_t>(left.entry_count) + 1});
     store.invalidate_current_entry();
     store.port().frame.repaint(ViewId::overview);
     store.port().frame.repaint(ViewId::data_view);

@@ -50,9 +50,16 @@ void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entr
 
 // Removes, in place, every entry that equals its successor byte for byte (of
 // a run of identical neighbours the last one remains); text behind the last
-// entry moves along. Returns the new text length.
-std::int32_t remove_duplicate_neighbours(std::uint8_t* text, std::int32_t text_length,
-                                         std::span<const std::int32_t> entry_starts);
+// entry moves along. `kept_starts` (room for as many slots as `entry_starts`;
+// it may be the same array) receives the new start of every remaining entry
+// and then the end of the last one.
+struct DuplicateRemoval {
+    std::int32_t text_length;
+    std::int32_t entry_count;
+};
+DuplicateRemoval remove_duplicate_neighbours(std::uint8_t* text, std::int32_t text_length,
+                                             std::span<const std::int32_t> entry_starts,
+                                             std::int32_t* kept_starts);
 
 // Puts the entries into heading order. Clears `sort pending`; keeps
 // `modified` and the title marker; shows "Sortieren..." while it runs; the

@@ -400,30 +400,39 @@ void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entr
         std::memcpy(w, text + tail_start, static_cast<std::size_t>(text_length - tail_start));
 }
 
-std::int32_t remove_duplicate_neighbours(std::uint8_t* text, std::int32_t text_length,
-                                         std::span<const std::int32_t> entry_starts) {
-    if (entry_starts.size() < 2) return text_length;
+DuplicateRemoval remove_duplicate_neighbours(std::uint8_t* text, std::int32_t text_length,
+                                             std::span<const std::int32_t> entry_starts,
+                                             std::int32_t* kept_starts) {
+    if (entry_starts.size() < 2) return {text_length, 0};
     const std::size_t count = entry_starts.size() - 1;
     auto same_as_next = [&](std::size_t k) {
         const std::int32_t a = entry_starts[k], b = entry_starts[k + 1], c = entry_starts[k + 2];
         return b - a == c - b && std::memcmp(text + a, text + b, static_cast<std::size_t>(b - a)) == 0;
     };
     // Kept runs are moved down as whole blocks, so a file without duplicates
-    // moves nothing.
+    // moves nothing. Slot `kept` is written only after every read of the
+    // slots up to it, so kept_starts may be entry_starts itself.
     std::int32_t write = entry_starts[0];
     std::int32_t run_start = entry_starts[0];
+    std::int32_t removed = 0;
+    std::int32_t kept = 0;
     auto flush = [&](std::int32_t run_end) {
         if (write != run_start && run_end > run_start)
             std::memmove(text + write, text + run_start, static_cast<std::size_t>(run_end - run_start));
         write += run_end - run_start;
     };
-    for (std::size_t k = 0; k + 1 < count; ++k) {
-        if (!same_as_next(k)) continue;
-        flush(entry_starts[k]);
-        run_start = entry_starts[k + 1];
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + 1 < count && same_as_next(k)) {
+            flush(entry_starts[k]);
+            run_start = entry_starts[k + 1];
+            removed += entry_starts[k + 1] - entry_starts[k];
+        } else {
+            kept_starts[kept++] = entry_starts[k] - removed;
+        }
     }
+    kept_starts[kept] = entry_starts[count] - removed;
     flush(text_length);
-    return write;
+    return {write, kept};
 }
 
 }  // namespace lumo

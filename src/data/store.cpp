@@ -263,7 +263,21 @@ std::int32_t Store::reindex() {
         slots[++count] = end;
     });
     slots[0] = 0;
-    slots[count + 1] = text_length_;
+    return finish_reindex(count);
+}
+
+std::int32_t Store::reindex_known(std::span<const std::int32_t> starts) {
+    if (released_) return 0;
+    const auto count = static_cast<std::int32_t>(starts.size()) - 1;
+    if (count < 0 || std::int64_t{count} + 2 > index_.capacity()) return reindex();
+    if (starts.data() != index_.data()) std::copy(starts.begin(), starts.end(), index_.data());
+    return finish_reindex(count);
+}
+
+// The part of reindex after the entry starts are written: the last slot,
+// the count, status text, title and the modified flag.
+std::int32_t Store::finish_reindex(std::int32_t count) {
+    index_.data()[count + 1] = text_length_;
     entry_count_ = count;
     if (!sort_running) {
         const auto status = format_entries_status(count);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -143,6 +144,9 @@ public:
     // Start of entry k, 0 <= k <= entry_count() + 1 (the last is text length).
     std::int32_t entry_start(std::int32_t k) const { return index_.data()[k]; }
     std::int32_t entry_count() const { return entry_count_; }
+    // For an operation that works out the new entry starts itself (while
+    // removing whole entries) and hands them to reindex_known.
+    std::int32_t* entry_index_for_rewrite() { return index_.data(); }
     std::int32_t index_capacity() const { return index_.capacity(); }
 
     // ---- Current entry and its lines ------------------------------------
@@ -193,6 +197,11 @@ public:
     // title (unless sort_running), sets modified. Returns the entry count.
     // Grows the index itself when it is too small.
     std::int32_t reindex();
+    // The same for a caller that removed whole entries and knows where the
+    // remaining ones start (`starts`: entry count + 1 offsets, 0 first, the
+    // end of the last entry last), so the text is not scanned again. They
+    // may already stand in entry_index_for_rewrite().
+    std::int32_t reindex_known(std::span<const std::int32_t> starts);
     // Grows text and index when less than the low-water room remains.
     void ensure_room();
     // Makes the entry at `entry_start` current and fills the data view rows:
@@ -230,6 +239,7 @@ private:
     void build_line_index(std::int32_t entry_start);
     void fill_row(Row& row, std::int32_t start) const;
     void clear_text_block();
+    std::int32_t finish_reindex(std::int32_t count);
 
     Port& port_;
     ViewState& view_;

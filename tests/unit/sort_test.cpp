@@ -247,7 +247,8 @@ TEST_F(SortTest, DataCheckMatchesThePairwiseRemoval) {
         load(input);
         data_check(store);
         ASSERT_EQ(text(), reference_data_check(input)) << "seed " << seed;
-        EXPECT_EQ(store.text_capacity(), store.text_length() + text_headroom);
+        EXPECT_GE(store.text_capacity(), store.text_length() + text_headroom);
+        EXPECT_LE(store.text_capacity(), 2 * (store.text_length() + text_headroom));
         expect_sound();
     }
 }
