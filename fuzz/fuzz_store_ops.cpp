@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "data/sort.h"
 #include "data/store.h"
 #include "support/fake_port.h"
 
@@ -116,6 +117,8 @@ const Op ops[] = {
     {"reset store", [](Harness& h, Input&) {
          if (!h.store.reset_store()) h.store.reset_store();
      }},
+    {"sort", [](Harness& h, Input&) { lumo::sort(h.store); }},
+    {"data check", [](Harness& h, Input&) { lumo::data_check(h.store); }},
 };
 
 }  // namespace
