@@ -63,7 +63,7 @@ void to_oem(Store& store);
 void to_ansi(Store& store);
 
 // Adds (encipher) or subtracts (decipher) the password byte i mod length to
-// byte i. The password must not be empty.
+// byte i (only its first 19 characters count; an empty one changes nothing).
 void encipher(char* text, std::size_t length, std::string_view password);
 void decipher(char* text, std::size_t length, std::string_view password);
 

@@ -22,46 +22,55 @@ bool is_terminator_at(const char* text, std::int32_t p) {
     return text[p] == '\r' && text[p + 1] == '\n' && text[p + 2] == '\r' && text[p + 3] == '\n';
 }
 
+#if defined(__SSE2__)
+// Bit i of `cr` / `lf` set where byte p + i is CR / LF, for the 64 bytes from p.
+void line_end_masks(const char* p, std::uint64_t& cr, std::uint64_t& lf) {
+    const __m128i want_cr = _mm_set1_epi8('\r');
+    const __m128i want_lf = _mm_set1_epi8('\n');
+    cr = 0;
+    lf = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        cr |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, want_cr)))} << (16 * k);
+        lf |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, want_lf)))} << (16 * k);
+    }
+}
+#endif
+
 // Calls found(end) for every entry terminator lying wholly inside
 // [0, length), scanning left to right and resuming behind each match, where
-// `end` is the offset just behind the terminator. Sixteen candidate offsets
-// are tested at once where SSE2 is there; terminators are rare in address
-// text, so most blocks cost four loads and a mask.
+// `end` is the offset just behind the terminator. With SSE2 the CR and LF
+// positions of 64 bytes become two bit masks, and the terminator candidates
+// are their shifted AND: one pass of compares, no per-byte branches.
 template <typename Found>
 void for_each_terminator(const char* text, std::int32_t length, Found&& found) {
     std::int32_t p = 0;
     std::int32_t next = 0;  // first offset a new match may start at
 #if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    while (p + 19 <= length) {
-        const auto* at = reinterpret_cast<const __m128i*>(text + p);
-        const __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(at), cr);
-        const __m128i b = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p + 1)), lf);
-        const __m128i c = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p + 2)), cr);
-        const __m128i d = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + p + 3)), lf);
-        auto bits = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(a, b), _mm_and_si128(c, d))));
-        while (bits != 0) {
-            const std::int32_t q = p + std::countr_zero(bits);
-            bits &= bits - 1;
-            if (q >= next) {
-                found(q + 4);
-                next = q + 4;
+    if (length >= 128) {
+        std::uint64_t cr = 0;
+        std::uint64_t lf = 0;
+        line_end_masks(text, cr, lf);
+        for (; p + 128 <= length; p += 64) {
+            std::uint64_t next_cr = 0;
+            std::uint64_t next_lf = 0;
+            line_end_masks(text + p + 64, next_cr, next_lf);
+            std::uint64_t hits = cr & ((lf >> 1) | (next_lf << 63)) & ((cr >> 2) | (next_cr << 62)) &
+                                 ((lf >> 3) | (next_lf << 61));
+            while (hits != 0) {
+                const std::int32_t q = p + std::countr_zero(hits);
+                hits &= hits - 1;
+                if (q >= next) {
+                    found(q + 4);
+                    next = q + 4;
+                }
             }
+            cr = next_cr;
+            lf = next_lf;
         }
-        p += 16;
     }
+#endif
     p = std::max(p, next);
-    while (p + 3 < length) {
-        if (is_terminator_at(text, p)) {
-            found(p + 4);
-            p += 4;
-        } else {
-            ++p;
-        }
-    }
-#else
     while (p + 3 < length) {
         const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 3 - p));
         if (cr == nullptr) break;
@@ -73,8 +82,6 @@ void for_each_terminator(const char* text, std::int32_t length, Found&& found) {
             ++p;
         }
     }
-    (void)next;
-#endif
 }
 
 // The offsets of the lines of the entry starting at `start`: `start` itself

@@ -89,6 +89,27 @@ TEST_F(AddressFileTest, GermanLettersTravelInTheirFileCode) {
     EXPECT_EQ(store.window_title_text()[0], ' ');
 }
 
+TEST(CharacterCode, ConversionsMatchTheLetterTableOnAnyBytes) {
+    const std::string ansi = "\xc4\xd6\xdc\xe4\xf6\xfc\xdf";
+    const std::string oem = "\x8e\x99\x9a\x84\x94\x81\x9e";
+    std::mt19937 random(3);
+    for (int round = 0; round < 50; ++round) {
+        std::string bytes(random() % 100, ' ');
+        for (char& c : bytes) c = static_cast<char>(random() % 256);
+        std::string to_file = bytes;
+        std::string to_memory = bytes;
+        to_oem(to_file.data(), to_file.size());
+        to_ansi(to_memory.data(), to_memory.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const std::size_t a = ansi.find(bytes[i]);
+            const std::size_t o = oem.find(bytes[i]);
+            EXPECT_EQ(to_file[i], a == std::string::npos ? bytes[i] : oem[a]);
+            const char back = bytes[i] == '\xe1' ? '\xdf' : o == std::string::npos ? bytes[i] : ansi[o];
+            EXPECT_EQ(to_memory[i], back);
+        }
+    }
+}
+
 TEST_F(AddressFileTest, SavingTurnsFileCodesInMemoryIntoLetters) {
     // A low quotation mark (132) is written unchanged and reads back as "ä";
     // the conversion after writing shows that at once, and an "á" becomes "ß".

@@ -1,0 +1,258 @@
+// Store and address file costs against plain baselines measured in the same
+// run: reindex and the keystroke path against a memcpy of the buffer,
+// reading against reading the bytes with stdio, writing against copying the
+// old file and writing the buffer with stdio. Prints a ratio table at the end.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/address_file.h"
+#include "data/store.h"
+#include "generate.h"
+#include "../tests/support/fake_port.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The tests' recording fake, with no main window so that reindex reports
+// nothing; it stays correct as the port grows.
+struct NullPort {
+    NullPort() { fake.window_exists = false; }
+    lumo::testing::FakePort fake;
+    lumo::Port& port = fake.port;
+};
+
+const std::string& book(std::int64_t entries) {
+    static std::map<std::int64_t, std::string> books;
+    auto it = books.find(entries);
+    if (it == books.end()) it = books.emplace(entries, lumo::bench::generate_address_book(static_cast<std::int32_t>(entries))).first;
+    return it->second;
+}
+
+const fs::path& folder() {
+    static const fs::path f = [] {
+        fs::path p = fs::temp_directory_path() / "lumo-bench-store";
+        fs::create_directories(p);
+        return p;
+    }();
+    return f;
+}
+
+std::string file_of(std::int64_t entries, bool protected_file) {
+    const fs::path p = folder() / ((protected_file ? "p" : "u") + std::to_string(entries) + ".adr");
+    if (!fs::exists(p)) {
+        std::string bytes = book(entries);
+        lumo::to_oem(bytes.data(), bytes.size());
+        if (protected_file) {
+            std::string header = "Pquimbel";
+            lumo::encipher(header.data() + 1, 7, "secret7");
+            lumo::encipher(bytes.data(), bytes.size(), "secret7");
+            bytes.insert(0, header);
+        }
+        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    return p.string();
+}
+
+struct Loaded {
+    NullPort null;
+    lumo::ViewState view;
+    lumo::Store store{null.port, view};
+    explicit Loaded(std::int64_t entries) {
+        const std::string& text = book(entries);
+        lumo::TextBuffer b = store.allocate_text(static_cast<std::int32_t>(text.size()) + lumo::text_headroom);
+        std::memcpy(b.data(), text.data(), text.size());
+        store.adopt_text(std::move(b), static_cast<std::int32_t>(text.size()));
+        store.reindex();
+    }
+};
+
+void set_bytes(benchmark::State& state, std::size_t bytes) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// ---- Baselines ----------------------------------------------------------------
+
+void BM_Memcpy(benchmark::State& state) {
+    const std::string& text = book(state.range(0));
+    std::vector<char> to(text.size() + lumo::text_headroom);
+    for (auto _ : state) {
+        std::memcpy(to.data(), text.data(), text.size());
+        benchmark::ClobberMemory();
+    }
+    set_bytes(state, text.size());
+}
+
+void BM_StdioRead(benchmark::State& state) {
+    const std::string path = file_of(state.range(0), false);
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        std::fseek(f, 0, SEEK_END);
+        const long size = std::ftell(f);
+        std::fseek(f, 0, SEEK_SET);
+        std::unique_ptr<char[]> bytes(new char[static_cast<std::size_t>(size) + lumo::text_headroom]);
+        benchmark::DoNotOptimize(std::fread(bytes.get(), 1, static_cast<std::size_t>(size), f));
+        std::fclose(f);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_StdioCopyAndWrite(benchmark::State& state) {
+    const std::string& text = book(state.range(0));
+    const std::string path = (folder() / "baseline.adr").string();
+    const std::string backup = (folder() / "baseline.DUP").string();
+    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    for (auto _ : state) {
+        std::FILE* in = std::fopen(path.c_str(), "rb");
+        std::fseek(in, 0, SEEK_END);
+        const long size = std::ftell(in);
+        std::fseek(in, 0, SEEK_SET);
+        std::unique_ptr<char[]> old(new char[static_cast<std::size_t>(size)]);
+        benchmark::DoNotOptimize(std::fread(old.get(), 1, static_cast<std::size_t>(size), in));
+        std::fclose(in);
+        std::FILE* copy = std::fopen(backup.c_str(), "wb");
+        std::fwrite(old.get(), 1, static_cast<std::size_t>(size), copy);
+        std::fclose(copy);
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+}
+
+// ---- The store ------------------------------------------------------------------
+
+void BM_Reindex(benchmark::State& state) {
+    Loaded l(state.range(0));
+    for (auto _ : state) benchmark::DoNotOptimize(l.store.reindex());
+    set_bytes(state, static_cast<std::size_t>(l.store.text_length()));
+}
+
+// One typed character: ensure room, undo snapshot, shift the tail by one
+// byte, reindex.
+void type_one_character(lumo::Store& store) {
+    store.ensure_room();
+    store.take_undo_snapshot();
+    const std::int32_t at = store.text_length() / 2;
+    char* text = store.text();
+    std::memmove(text + at + 1, text + at, static_cast<std::size_t>(store.text_length() - at));
+    text[at] = 'x';
+    store.set_text_length(store.text_length() + 1);
+    benchmark::DoNotOptimize(store.reindex());
+    store.invalidate_current_entry();
+}
+
+void BM_Keystroke(benchmark::State& state) {
+    Loaded l(state.range(0));
+    type_one_character(l.store);  // the first key allocates the snapshot; steady typing reuses it
+    for (auto _ : state) type_one_character(l.store);
+}
+
+void read_book(benchmark::State& state, bool protected_file) {
+    const std::string path = file_of(state.range(0), protected_file);
+    NullPort null;
+    lumo::ViewState view;
+    lumo::Store store{null.port, view};
+    lumo::FileState file;
+    store.reset_store();
+    for (auto _ : state) {
+        file.file_password = protected_file ? "secret7" : "";
+        if (lumo::read_address_file(store, file, path, 0).status != lumo::ReadStatus::read)
+            state.SkipWithError("read failed");
+    }
+}
+void BM_ReadPlain(benchmark::State& state) { read_book(state, false); }
+void BM_ReadProtected(benchmark::State& state) { read_book(state, true); }
+
+void write_book(benchmark::State& state, bool protected_file) {
+    Loaded l(state.range(0));
+    lumo::FileState file;
+    file.file_password = protected_file ? "secret7" : "";
+    const std::string path = (folder() / (protected_file ? "written-p.adr" : "written.adr")).string();
+    lumo::write_address_file(l.store, file, path);
+    for (auto _ : state) {
+        if (lumo::write_address_file(l.store, file, path) != lumo::WriteStatus::written)
+            state.SkipWithError("write failed");
+    }
+}
+void BM_WritePlain(benchmark::State& state) { write_book(state, false); }
+void BM_WriteProtected(benchmark::State& state) { write_book(state, true); }
+
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_Memcpy)->Apply(sizes);
+BENCHMARK(BM_Reindex)->Apply(sizes);
+BENCHMARK(BM_Keystroke)->Apply(sizes);
+BENCHMARK(BM_StdioRead)->Apply(sizes);
+BENCHMARK(BM_ReadPlain)->Apply(sizes);
+BENCHMARK(BM_ReadProtected)->Apply(sizes);
+BENCHMARK(BM_StdioCopyAndWrite)->Apply(sizes);
+BENCHMARK(BM_WritePlain)->Apply(sizes);
+BENCHMARK(BM_WriteProtected)->Apply(sizes);
+
+// Keeps every run's real time per iteration (ns) for the ratio table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> times;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void print_ratios(const RatioReporter& reporter) {
+    struct Row {
+        const char* what;
+        const char* measured;
+        const char* baseline;
+        double limit;
+    };
+    const Row rows[] = {
+        {"reindex / memcpy", "BM_Reindex", "BM_Memcpy", 3},
+        {"keystroke / memcpy", "BM_Keystroke", "BM_Memcpy", 4},
+        {"read plain / stdio read", "BM_ReadPlain", "BM_StdioRead", 3},
+        {"read protected / stdio read", "BM_ReadProtected", "BM_StdioRead", 4},
+        {"write plain / stdio copy+write", "BM_WritePlain", "BM_StdioCopyAndWrite", 2},
+        {"write protected / stdio copy+write", "BM_WriteProtected", "BM_StdioCopyAndWrite", 2},
+    };
+    std::printf("\n%-36s %10s %10s %10s %7s\n", "ratio", "10000", "100000", "1000000", "limit");
+    for (const Row& row : rows) {
+        std::printf("%-36s", row.what);
+        bool within = true;
+        for (const char* n : {"10000", "100000", "1000000"}) {
+            const auto m = reporter.times.find(std::string(row.measured) + "/" + n + "/real_time");
+            const auto b = reporter.times.find(std::string(row.baseline) + "/" + n + "/real_time");
+            if (m == reporter.times.end() || b == reporter.times.end() || b->second <= 0) {
+                std::printf(" %10s", "-");
+                continue;
+            }
+            const double ratio = m->second / b->second;
+            within = within && ratio <= row.limit;
+            std::printf(" %10.2f", ratio);
+        }
+        std::printf(" %6.0fx %s\n", row.limit, within ? "ok" : "OVER");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    print_ratios(reporter);
+    benchmark::Shutdown();
+    fs::remove_all(folder());
+    return 0;
+}
