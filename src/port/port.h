@@ -37,6 +37,21 @@ inline constexpr std::string_view caption_load = "VORNIX-Lumo (laden):";
 // Which password dialog to show.
 enum class PasswordPrompt { open_file, add_file };
 
+// One of the common file dialogs (Open or Save), described as data.
+struct FileDialogRequest {
+    enum class Kind { open, save };
+    Kind kind = Kind::open;
+    std::string title;
+    std::string filter_description;  // "VORNIX-Lumo-Files (*.ADR)"
+    std::string filter_pattern;      // "*.adr"
+    std::uint32_t flags = 0;         // OFN_* values
+    std::string default_extension;   // "adr"
+    std::string initial_name;        // what the file name field starts with
+};
+
+// The answer of the block question (dialog 130).
+enum class BlockChoice { block, all, closed };
+
 // A view as the shell knows it, for repaint requests and focus.
 enum class ViewId { overview, data_view };
 
@@ -53,6 +68,11 @@ public:
     // Runs a password dialog; returns what was typed (possibly empty) or
     // nothing when it was cancelled.
     virtual std::optional<std::string> ask_password(PasswordPrompt which) = 0;
+    // Runs a common file dialog (owner the main window); the chosen path, or
+    // nothing when it was cancelled. The caller sets the modal flag.
+    virtual std::optional<std::string> choose_file(const FileDialogRequest& request) = 0;
+    // "You have marked a block!\nWhat shall be saved?" (dialog 130).
+    virtual BlockChoice ask_block_or_all() = 0;
 };
 
 // The main window's frame: title, status bar, menu states, repainting.
@@ -79,6 +99,10 @@ public:
     virtual void set_toolbar_button_pressed(int id, bool pressed) = 0;
     // Ends the message loop (PostQuitMessage(0)).
     virtual void post_quit() = 0;
+    // The text of a menu item by command id ("" when it has none), and
+    // replacing it (ModifyMenuA, MF_STRING).
+    virtual std::string menu_label(int id) = 0;
+    virtual void set_menu_label(int id, std::string_view label) = 0;
 };
 
 struct LocalTime {
@@ -95,6 +119,8 @@ public:
     virtual LocalTime local_time() = 0;
     // GetTickCount: milliseconds since start, wrapping.
     virtual std::uint32_t tick_count() = 0;
+    // GetCurrentDirectoryA.
+    virtual std::string current_directory() = 0;
 };
 
 // Everything the core reaches the user by, plus the modal flag that is set

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <commdlg.h>
+
 #include "calendar/calendar_texts.h"
 #include "port/ids.h"
 
@@ -25,6 +27,36 @@ std::optional<std::string> Win32Port::ask_password(PasswordPrompt) {
     // The password dialogs arrive with the dialogs; until then a protected
     // file counts as cancelled.
     return std::nullopt;
+}
+
+std::optional<std::string> Win32Port::choose_file(const FileDialogRequest& request) {
+    // The filter is "description\0pattern\0\0".
+    std::string filter = request.filter_description;
+    filter.push_back('\0');
+    filter += request.filter_pattern;
+    filter.push_back('\0');
+    filter.push_back('\0');
+    char file[512] = {};
+    request.initial_name.copy(file, sizeof file - 1);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = IsWindow(windows_.main) ? windows_.main : nullptr;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrTitle = request.title.c_str();
+    ofn.Flags = request.flags;
+    ofn.lpstrDefExt = request.default_extension.c_str();
+    const BOOL chosen = request.kind == FileDialogRequest::Kind::open ? GetOpenFileNameA(&ofn)
+                                                                      : GetSaveFileNameA(&ofn);
+    if (!chosen) return std::nullopt;
+    return std::string(file);
+}
+
+BlockChoice Win32Port::ask_block_or_all() {
+    // The block dialog arrives with the dialog templates; until then the
+    // whole file is saved.
+    return BlockChoice::all;
 }
 
 bool Win32Port::main_window_exists() const { return IsWindow(windows_.main) != FALSE; }
@@ -75,6 +107,19 @@ void Win32Port::set_toolbar_button_pressed(int id, bool pressed) {
 
 void Win32Port::post_quit() { PostQuitMessage(0); }
 
+std::string Win32Port::menu_label(int id) {
+    char text[600] = {};
+    if (!main_window_exists()) return {};
+    const int n = GetMenuStringA(GetMenu(windows_.main), static_cast<UINT>(id), text, sizeof text, MF_BYCOMMAND);
+    return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+void Win32Port::set_menu_label(int id, std::string_view label) {
+    if (!main_window_exists()) return;
+    ModifyMenuA(GetMenu(windows_.main), static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(id),
+                z(label).c_str());
+}
+
 std::optional<std::uint64_t> Win32Port::free_disk_bytes(std::string_view path) {
     // The folder that holds the file: a drive root, a UNC share or a relative
     // path all get a real figure this way.
@@ -93,6 +138,12 @@ LocalTime Win32Port::local_time() {
 }
 
 std::uint32_t Win32Port::tick_count() { return GetTickCount(); }
+
+std::string Win32Port::current_directory() {
+    char folder[MAX_PATH + 1] = {};
+    const DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
+    return std::string(folder, n < sizeof folder ? n : 0);
+}
 
 bool Win32Transport::find_calendar() {
     calendar_window_ = FindWindowA(std::string(calendar::calendar_class).c_str(), nullptr);

@@ -26,6 +26,8 @@ public:
     void beep() override;
     Answer message_box(std::string_view text, std::string_view caption, std::uint32_t style) override;
     std::optional<std::string> ask_password(PasswordPrompt which) override;
+    std::optional<std::string> choose_file(const FileDialogRequest& request) override;
+    BlockChoice ask_block_or_all() override;
 
     // Frame
     bool main_window_exists() const override;
@@ -39,11 +41,14 @@ public:
     void restore_main_window() override;
     void set_toolbar_button_pressed(int id, bool pressed) override;
     void post_quit() override;
+    std::string menu_label(int id) override;
+    void set_menu_label(int id, std::string_view label) override;
 
     // System
     std::optional<std::uint64_t> free_disk_bytes(std::string_view path) override;
     LocalTime local_time() override;
     std::uint32_t tick_count() override;
+    std::string current_directory() override;
 
 private:
     HWND view_window(ViewId view) const;

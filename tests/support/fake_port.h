@@ -67,6 +67,25 @@ public:
         return p;
     }
 
+    std::vector<FileDialogRequest> file_dialogs;
+    std::deque<std::optional<std::string>> chosen_files;
+    std::optional<std::string> choose_file(const FileDialogRequest& request) override {
+        file_dialogs.push_back(request);
+        calls.push_back("file dialog: " + request.title);
+        if (chosen_files.empty()) return std::nullopt;
+        auto f = chosen_files.front();
+        chosen_files.pop_front();
+        return f;
+    }
+    std::deque<BlockChoice> block_choices;
+    BlockChoice ask_block_or_all() override {
+        calls.push_back("block question");
+        if (block_choices.empty()) return BlockChoice::closed;
+        auto c = block_choices.front();
+        block_choices.pop_front();
+        return c;
+    }
+
     // Frame
     bool main_window_exists() const override { return window_exists; }
     void set_window_title(std::string_view text) override {
@@ -99,11 +118,19 @@ public:
         calls.push_back((pressed ? "press " : "release ") + std::to_string(id));
     }
     void post_quit() override { ++quits; calls.push_back("quit"); }
+    std::map<int, std::string> menu_labels;
+    std::string menu_label(int id) override { return menu_labels[id]; }
+    void set_menu_label(int id, std::string_view label) override {
+        menu_labels[id] = std::string(label);
+        calls.push_back("label " + std::to_string(id) + ": " + std::string(label));
+    }
 
     // System
     std::optional<std::uint64_t> free_disk_bytes(std::string_view) override { return free_bytes; }
     LocalTime local_time() override { return now; }
     std::uint32_t tick_count() override { return ticks; }
+    std::string directory = "C:\\Users\\lumo";
+    std::string current_directory() override { return directory; }
 
     // The last box's text, or "" when none was shown.
     std::string last_box() const { return boxes.empty() ? std::string() : boxes.back().text; }
