@@ -32,7 +32,7 @@ ctest --preset native
 echo "== test win64 (Wine)"
 private_display
 wine_prefix_ready
-(wineserver -p >/dev/null 2>&1 &)
+wine_warm_up
 status=0
 ctest --preset win64 || status=$?
 wineserver -k >/dev/null 2>&1 || true
