@@ -403,7 +403,7 @@ void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entr
 DuplicateRemoval remove_duplicate_neighbours(std::uint8_t* text, std::int32_t text_length,
                                              std::span<const std::int32_t> entry_starts,
                                              std::int32_t* kept_starts) {
-    if (entry_starts.size() < 2) return {text_length, 0};
+    if (entry_starts.empty()) return {text_length, 0};
     const std::size_t count = entry_starts.size() - 1;
     auto same_as_next = [&](std::size_t k) {
         const std::int32_t a = entry_starts[k], b = entry_starts[k + 1], c = entry_starts[k + 2];

@@ -379,6 +379,10 @@ TEST_F(SortTest, EmptyAndEntrylessTextsStayAsTheyAre) {
     sort(store);
     EXPECT_EQ(text(), "loose text");
     expect_sound();
+    data_check(store);
+    EXPECT_EQ(text(), "loose text");
+    EXPECT_EQ(store.entry_count(), 0);
+    expect_sound();
 }
 
 // ---- Data check on the store --------------------------------------------------------------
