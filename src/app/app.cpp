@@ -58,7 +58,7 @@ void App::open_calendar_window(int command, bool bring_to_front) {
 void App::shut_down() {
     if (shut_down_done_) return;
     shut_down_done_ = true;
-    port_.modal_flag = true;  // stays set: no key may act from here on
+    shut_down_sequence(*this);
     calendar_.send_to_calendar(calendar::lumo_quit);
 }
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/frame_logic.h"
 #include "calendar/calendar_link.h"
+#include "data/file_commands.h"
 #include "data/file_state.h"
 #include "data/store.h"
 #include "port/port.h"
@@ -31,6 +33,10 @@ public:
     Store store{port_, views};
     Settings settings = default_settings(LogFont{});
     FileState file;
+    // The File menu's commands over the state above.
+    FileCommands files{store, file, settings, port_};
+    // Where the configuration and help files are (set by start-up).
+    ProgramPaths paths;
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.
@@ -44,7 +50,8 @@ public:
     // first; the system menu sends without that step.
     void open_calendar_window(int command, bool bring_to_front);
 
-    // The end of the program; runs once.
+    // The end of the program; runs once (shut_down_sequence, then the
+    // calendar hears "LumoQuit").
     void shut_down();
     bool shut_down_done() const { return shut_down_done_; }
 
