@@ -123,6 +123,31 @@ public:
     virtual std::string current_directory() = 0;
 };
 
+// The clipboard, plain text only (CF_TEXT).
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Puts `text` on the clipboard (OpenClipboard is tried up to 1000 times);
+    // false when the block could not be allocated or the clipboard stayed busy.
+    virtual bool set_text(std::string_view text) = 0;
+    // The clipboard's text up to its NUL, or nothing when it holds none or
+    // stayed busy.
+    virtual std::optional<std::string> get_text() = 0;
+};
+
+// Text measuring in a view's current font, in pixels.
+class TextMeasure {
+public:
+    virtual ~TextMeasure() = default;
+    // Width of `text` drawn in the view's font.
+    virtual int text_width(ViewId view, std::string_view text) = 0;
+    // Height of one row (tmHeight + tmExternalLeading of the view's font).
+    virtual int line_height(ViewId view) = 0;
+    // Width of `text` in the view's font at weight 700 (the data view draws
+    // its heading line bold).
+    virtual int bold_text_width(ViewId view, std::string_view text) = 0;
+};
+
 // Everything the core reaches the user by, plus the modal flag that is set
 // while one of the program's own boxes or dialogs is up (keys are ignored
 // then).
@@ -130,6 +155,8 @@ struct Port {
     Prompts& prompts;
     Frame& frame;
     System& system;
+    Clipboard& clipboard;
+    TextMeasure& measure;
     bool modal_flag = false;
 };
 

@@ -19,9 +19,9 @@ struct BoxCall {
     std::uint32_t style = 0;
 };
 
-class FakePort final : public Prompts, public Frame, public System {
+class FakePort final : public Prompts, public Frame, public System, public Clipboard, public TextMeasure {
 public:
-    FakePort() : port{*this, *this, *this} {}
+    FakePort() : port{*this, *this, *this, *this, *this} {}
 
     Port port;
 
@@ -131,6 +131,37 @@ public:
     std::uint32_t tick_count() override { return ticks; }
     std::string directory = "C:\\Users\\lumo";
     std::string current_directory() override { return directory; }
+
+    // Clipboard
+    std::optional<std::string> clipboard_text;
+    bool clipboard_busy = false;
+    bool set_text(std::string_view text) override {
+        calls.push_back("clipboard set");
+        if (clipboard_busy) return false;
+        clipboard_text = std::string(text);
+        return true;
+    }
+    std::optional<std::string> get_text() override {
+        if (clipboard_busy) return std::nullopt;
+        return clipboard_text;
+    }
+
+    // TextMeasure: fixed width by default; a proportional table when
+    // `char_widths` is filled (width of byte b is char_widths[b]).
+    int char_width = 8;
+    int row_height = 16;
+    std::vector<int> char_widths;
+    int text_width(ViewId, std::string_view text) override {
+        int w = 0;
+        for (unsigned char c : text) w += char_widths.empty() ? char_width : char_widths[c];
+        return w;
+    }
+    int line_height(ViewId) override { return row_height; }
+    // Bold text is `bold_extra` pixels wider per character.
+    int bold_extra = 0;
+    int bold_text_width(ViewId view, std::string_view text) override {
+        return text_width(view, text) + bold_extra * static_cast<int>(text.size());
+    }
 
     // The last box's text, or "" when none was shown.
     std::string last_box() const { return boxes.empty() ? std::string() : boxes.back().text; }
