@@ -121,6 +121,9 @@ public:
     virtual std::uint32_t tick_count() = 0;
     // GetCurrentDirectoryA.
     virtual std::string current_directory() = 0;
+    // Whether the key with this virtual-key code (Shift, Ctrl, the left
+    // mouse button) is held down right now (GetAsyncKeyState).
+    virtual bool key_down(int virtual_key) = 0;
 };
 
 // The clipboard, plain text only (CF_TEXT).

@@ -139,6 +139,10 @@ LocalTime Win32Port::local_time() {
 
 std::uint32_t Win32Port::tick_count() { return GetTickCount(); }
 
+// The state at the time of handling, not of the queued message: a modifier
+// released since then no longer counts.
+bool Win32Port::key_down(int virtual_key) { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
+
 std::string Win32Port::current_directory() {
     char folder[MAX_PATH + 1] = {};
     const DWORD n = GetCurrentDirectoryA(sizeof folder, folder);

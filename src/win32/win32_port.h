@@ -49,6 +49,7 @@ public:
     LocalTime local_time() override;
     std::uint32_t tick_count() override;
     std::string current_directory() override;
+    bool key_down(int virtual_key) override;
 
 private:
     HWND view_window(ViewId view) const;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,9 @@ public:
     std::uint32_t tick_count() override { return ticks; }
     std::string directory = "C:\\Users\\lumo";
     std::string current_directory() override { return directory; }
+    // Keys held down, by virtual-key code.
+    std::set<int> held_keys;
+    bool key_down(int virtual_key) override { return held_keys.count(virtual_key) > 0; }
 
     // Clipboard
     std::optional<std::string> clipboard_text;
