@@ -108,6 +108,19 @@ constexpr std::size_t byte_offset(std::size_t bit) {
 void translate(char* text, std::size_t length, const std::array<std::uint8_t, 256>& table) {
     auto* p = reinterpret_cast<unsigned char*>(text);
     std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 64 <= length; i += 64) {
+        std::uint64_t high = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
+            high |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(block))} << (16 * k);
+        }
+        for (; high != 0; high &= high - 1) {
+            unsigned char& c = p[i + static_cast<std::size_t>(std::countr_zero(high))];
+            c = table[c];
+        }
+    }
+#endif
     for (; i + 8 <= length; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, p + i, sizeof word);
