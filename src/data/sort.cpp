@@ -37,10 +37,13 @@ private:
 
 // Where the selected entry ends up. A selection that names no entry (it
 // should not happen) is clamped to the nearest row that does.
-std::int32_t sorted_cursor_row(std::span<const std::int32_t> order, std::int32_t selected) {
+std::int32_t sorted_cursor_row(std::span<const std::int32_t> order, const ViewState& view) {
     const auto count = static_cast<std::int32_t>(order.size());
     if (count == 0) return 0;
-    if (selected < 0 || selected >= count) return std::clamp(selected, 0, count - 1);
+    // Summed wide: positions from a damaged state must not overflow.
+    const std::int64_t selected = std::int64_t{view.top_entry} + view.cursor_row;
+    if (selected < 0 || selected >= count)
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(selected, 0, count - 1));
     return static_cast<std::int32_t>(std::find(order.begin(), order.end(), selected) - order.begin());
 }
 
@@ -128,7 +131,7 @@ void sort(Store& store) {
     }
     if (port.frame.main_window_exists()) port.frame.set_status_text(text_sorting);
 
-    const std::int32_t cursor_row = sorted_cursor_row(order, store.view().selected_entry());
+    const std::int32_t cursor_row = sorted_cursor_row(order, store.view());
     gather_entries(bytes(store), entry_bounds(store), order, store.entry_start(store.entry_count()),
                    store.text_length(), reinterpret_cast<std::uint8_t*>(sorted.data()));
     order = {};
