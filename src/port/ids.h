@@ -83,4 +83,41 @@
 /* Status bar item that shows the entries status text */
 #define IDC_STATUS_TEXT 1008
 
+/* Dialog templates (the German twins are kept, not shown) */
+#define IDD_TOOLBAR 115
+#define IDD_STATUS_BAR 124
+#define IDD_BLOCK_OR_ALL_GERMAN 129
+#define IDD_BLOCK_OR_ALL 130
+#define IDD_ABOUT_GERMAN 128
+#define IDD_ABOUT 160
+
+/* Controls of those dialogs */
+#define IDC_LOGO 1007 /* toolbar logo: a click is the Info command */
+#define IDC_ABOUT_OK 1025
+#define IDC_BLOCK 1027
+#define IDC_ALL 1029
+
+/* Bitmaps */
+#define IDB_CALENDAR_1 108 /* .. 111 for calendars 1 .. 4 */
+#define IDB_CALENDAR_2 109
+#define IDB_CALENDAR_3 110
+#define IDB_CALENDAR_4 111
+#define IDB_ANALOG_CLOCK 112
+#define IDB_ALARM_WINDOW 113
+#define IDB_ABOUT_GERMAN 115
+#define IDB_ABOUT 116
+#define IDB_DIRECTION_FORWARD_WRAP 135
+#define IDB_DIRECTION_BACKWARD_WRAP 136
+#define IDB_DIRECTION_FORWARD 137
+#define IDB_DIRECTION_BACKWARD 138
+#define IDB_LOGO 154
+#define IDB_TOOLBAR_PATTERN 159
+#define IDB_APPOINTMENT 161
+#define IDB_CALENDAR_SEARCH 162
+#define IDB_ADDRESS_FIELD 165
+
+/* Cursors */
+#define IDCUR_POINTING_HAND 150
+#define IDCUR_GRAB_HAND 151
+
 #endif

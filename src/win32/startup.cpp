@@ -1,15 +1,36 @@
 #include "win32/startup.h"
 
-#include <memory>
+#include <fcntl.h>
+#include <ole2.h>
+
+#include <cstdlib>
 
 #include "app/app.h"
+#include "app/frame_logic.h"
 #include "port/ids.h"
 #include "win32/main_window.h"
+#include "win32/shell_resources.h"
 #include "win32/win32_port.h"
 
 namespace lumo::win32 {
 
 namespace {
+
+// OLE for the whole run (drag and drop).
+class OleSession {
+public:
+    OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleSession() { end(); }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    void end() {
+        if (ok_) OleUninitialize();
+        ok_ = false;
+    }
+
+private:
+    bool ok_;
+};
 
 // Refuses a second instance: the first one is brought to the front instead.
 bool another_instance_runs(Port& port) {
@@ -24,28 +45,12 @@ bool another_instance_runs(Port& port) {
     return true;
 }
 
-// The centred default at 80 % of the screen.
-RECT default_main_rectangle() {
-    const int cx = GetSystemMetrics(SM_CXFULLSCREEN);
-    const int cy = GetSystemMetrics(SM_CYFULLSCREEN);
-    const int w = cx * 80 / 100, h = cy * 80 / 100;
-    return RECT{(cx - w) / 2, (cy - h) / 2, w, h};
-}
+ScreenSize screen_size() { return {GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)}; }
 
-void add_system_menu_items(HWND main) {
-    HMENU menu = GetSystemMenu(main, FALSE);
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CMD_CALENDAR_1, "Calendar &1 \tCtrl+F1");
-    AppendMenuA(menu, MF_STRING, CMD_CALENDAR_2, "Calendar &2 \tCtrl+F2");
-    AppendMenuA(menu, MF_STRING, CMD_CALENDAR_3, "Calendar &3 \tCtrl+F3");
-    AppendMenuA(menu, MF_STRING, CMD_CALENDAR_4, "Calendar &4 \tCtrl+F4");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, CMD_QUIT, "&Quit VORNIX-Lumo \tCtrl+Q");
-}
-
-int message_loop(HWND main, HACCEL accelerators) {
-    MSG msg;
+int message_loop(HWND main, HACCEL accelerators, const AboutBox& about) {
+    MSG msg{};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (about.takes(msg)) continue;
         if (TranslateAcceleratorA(main, accelerators, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -56,7 +61,11 @@ int message_loop(HWND main, HACCEL accelerators) {
 }  // namespace
 
 int run_lumo(HINSTANCE instance, int show_command) {
+    // Files are always read and written byte for byte.
+    _fmode = _O_BINARY;
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_ACCELERATORS));
+    OleSession ole;
+    ShellResources resources(instance);
 
     ShellWindows windows;
     Win32Port shell(windows);
@@ -65,18 +74,28 @@ int run_lumo(HINSTANCE instance, int show_command) {
     Win32Transport transport(transfer_message);
     App app(port, transport);
 
+    // Configuration, title, store and the last file, before any window.
+    if (!start_up_before_window(app, GetCommandLineA(), system_logfont())) return 1;
+    resources.create_view_fonts(app.settings);
+
     if (another_instance_runs(port)) return 1;
 
-    MainWindow main_window(app, windows, transfer_message);
-    if (!MainWindow::register_class(instance)) return 1;
-    HWND main = main_window.create(instance, default_main_rectangle(), " NO NAME");
+    app.settings.main_window_rectangle = checked_main_window_rectangle(app.settings.main_window_rectangle, screen_size());
+    MainWindow main_window(app, windows, resources, transfer_message);
+    if (!MainWindow::register_classes(instance)) return 1;
+    HWND main = main_window.create(app.settings.main_window_rectangle, app.store.window_title_text().data());
     if (!main) return 1;
+    if (!main_window.create_bars()) return 1;
     ShowWindow(main, show_command);
     UpdateWindow(main);
-    add_system_menu_items(main);
+    if (!main_window.create_views()) return 1;
+    main_window.add_system_menu_items();
 
-    const int code = message_loop(main, accelerators);
+    start_up_after_window(app);
+
+    const int code = message_loop(main, accelerators, main_window.about_box());
     app.shut_down();
+    ole.end();
     return code;
 }
 

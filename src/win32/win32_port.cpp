@@ -6,6 +6,7 @@
 
 #include "calendar/calendar_texts.h"
 #include "port/ids.h"
+#include "win32/block_dialog.h"
 
 namespace lumo::win32 {
 
@@ -54,9 +55,8 @@ std::optional<std::string> Win32Port::choose_file(const FileDialogRequest& reque
 }
 
 BlockChoice Win32Port::ask_block_or_all() {
-    // The block dialog arrives with the dialog templates; until then the
-    // whole file is saved.
-    return BlockChoice::all;
+    HWND owner = IsWindow(windows_.main) ? windows_.main : nullptr;
+    return run_block_dialog(GetModuleHandleA(nullptr), owner);
 }
 
 bool Win32Port::main_window_exists() const { return IsWindow(windows_.main) != FALSE; }
@@ -138,10 +138,6 @@ LocalTime Win32Port::local_time() {
 }
 
 std::uint32_t Win32Port::tick_count() { return GetTickCount(); }
-
-// The state at the time of handling, not of the queued message: a modifier
-// released since then no longer counts.
-bool Win32Port::key_down(int virtual_key) { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
 
 std::string Win32Port::current_directory() {
     char folder[MAX_PATH + 1] = {};

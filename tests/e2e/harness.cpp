@@ -178,6 +178,11 @@ std::string Lumo::read_file(const std::string& name) const {
 }
 
 bool Lumo::start() {
+    // A second start in the same folder follows an ended run.
+    if (process_.hProcess) CloseHandle(process_.hProcess);
+    if (process_.hThread) CloseHandle(process_.hThread);
+    process_ = {};
+    main_ = nullptr;
     std::string command = "\"" + folder_ + "lumo.exe\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -239,6 +244,57 @@ bool Lumo::responsive() const {
 }
 
 void Lumo::post_command(int id) const { PostMessageA(main_, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+std::string Lumo::title() const { return main_ ? window_text(main_) : std::string(); }
+
+HWND Lumo::frame_control(int id) const {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    if (!main_) return nullptr;
+    EnumChildWindows(
+        main_,
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            // Dialog item ids travel as 16 bits (40006 may come back sign-extended).
+            const auto item = static_cast<WORD>(GetDlgCtrlID(hwnd));
+            if (item != static_cast<WORD>(s->id) || class_name(GetParent(hwnd)) != "#32770") return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string Lumo::status_text() const {
+    HWND item = frame_control(1008);
+    return item ? window_text(item) : std::string();
+}
+
+HWND Lumo::wait_for_dialog(const std::string& caption, DWORD ms) {
+    HWND found = nullptr;
+    pump_until(
+        [&] {
+            for (HWND hwnd : top_windows_of(process_.dwProcessId))
+                if (class_name(hwnd) == "#32770" && IsWindowVisible(hwnd) && window_text(hwnd) == caption)
+                    found = hwnd;
+            return found != nullptr;
+        },
+        ms);
+    return found;
+}
+
+void Lumo::choose_file(HWND dialog, const std::string& path) {
+    // The file name field is a ComboBoxEx32 (0x47C) holding an Edit.
+    HWND field = GetDlgItem(dialog, 0x47C);
+    HWND edit = field ? FindWindowExA(field, nullptr, "ComboBox", nullptr) : nullptr;
+    edit = edit ? FindWindowExA(edit, nullptr, "Edit", nullptr) : FindWindowExA(field, nullptr, "Edit", nullptr);
+    SendMessageA(edit ? edit : field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+bool Lumo::wait_until(const std::function<bool()>& done, DWORD ms) const { return pump_until(done, ms); }
 
 std::string Lumo::describe() const {
     std::ostringstream out;

@@ -64,6 +64,7 @@ public:
     void write_file(const std::string& name, const std::string& bytes) const;
     std::string read_file(const std::string& name) const;
 
+    // Starts lumo.exe from the folder (again, after an earlier run ended).
     bool start();
     // Waits for lumo's main window of this process.
     HWND wait_for_main_window(DWORD ms = 15000);
@@ -77,6 +78,20 @@ public:
     // True when the main window still answers messages.
     bool responsive() const;
     void post_command(int id) const;
+
+    // The main window's title.
+    std::string title() const;
+    // A control of lumo's frame by id (searched through all descendants of
+    // the main window), e.g. 1008 the status text or a toolbar button.
+    HWND frame_control(int id) const;
+    // Text of the status bar's item 1008.
+    std::string status_text() const;
+    // A visible top-level dialog of this process with the given caption.
+    HWND wait_for_dialog(const std::string& caption, DWORD ms = 15000);
+    // Fills the file name of an Open/Save common dialog and presses OK.
+    static void choose_file(HWND dialog, const std::string& path);
+    // Waits until `done` holds, pumping this thread's messages.
+    bool wait_until(const std::function<bool()>& done, DWORD ms = 15000) const;
     // Everything on screen of this process, for failure reports.
     std::string describe() const;
 
