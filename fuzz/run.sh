@@ -26,7 +26,8 @@ objects=()
 for src in "${core[@]}"; do
   obj="$out/obj/${src//\//_}.o"
   mkdir -p "$out/obj"
-  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ]; then
+  # Rebuilt when the source or any core header changed since.
+  if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find src tests/support -name '*.h' -newer "$obj" -print -quit)" ]; then
     clang++ "${flags[@]/-fsanitize=fuzzer,address,undefined/-fsanitize=fuzzer-no-link,address,undefined}" -c "$src" -o "$obj"
   fi
   objects+=("$obj")
