@@ -69,7 +69,7 @@ int run_lumo(HINSTANCE instance, int show_command) {
 
     ShellWindows windows;
     Win32Port shell(windows);
-    Port port{shell, shell, shell};
+    Port port{shell, shell, shell, shell, shell};
     const UINT transfer_message = register_transfer_message();
     Win32Transport transport(transfer_message);
     App app(port, transport);
@@ -77,6 +77,8 @@ int run_lumo(HINSTANCE instance, int show_command) {
     // Configuration, title, store and the last file, before any window.
     if (!start_up_before_window(app, GetCommandLineA(), system_logfont())) return 1;
     resources.create_view_fonts(app.settings);
+    shell.overview_font = resources.overview_font();
+    shell.data_view_font = resources.data_view_font();
 
     if (another_instance_runs(port)) return 1;
 
