@@ -84,27 +84,6 @@ void for_each_terminator(const char* text, std::int32_t length, Found&& found) {
     }
 }
 
-// The offsets of the lines of the entry starting at `start`: `start` itself
-// and every offset behind a CR LF whose next byte is 32 or above, up to the
-// entry's terminator or the text end.
-std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start) {
-    std::vector<std::int32_t> starts{start};
-    std::int32_t p = start;
-    while (p + 1 < length) {
-        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 1 - p));
-        if (cr == nullptr) break;
-        const auto q = static_cast<std::int32_t>(static_cast<const char*>(cr) - text);
-        if (text[q + 1] != '\n') {
-            p = q + 1;
-            continue;
-        }
-        if (q + 3 < length && is_terminator_at(text, q)) break;
-        if (q + 2 < length && static_cast<std::uint8_t>(text[q + 2]) >= 32) starts.push_back(q + 2);
-        p = q + 2;
-    }
-    return starts;
-}
-
 constexpr std::array<std::uint8_t, 256> make_fold_table(int mode) {
     std::array<std::uint8_t, 256> table{};
     for (int c = 0; c < 256; ++c) {
@@ -128,6 +107,27 @@ constexpr auto upper_table = make_fold_table(1);
 constexpr auto umlaut_table = make_fold_table(2);
 
 }  // namespace
+
+// The offsets of the lines of the entry starting at `start`: `start` itself
+// and every offset behind a CR LF whose next byte is 32 or above, up to the
+// entry's terminator or the text end.
+std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start) {
+    std::vector<std::int32_t> starts{start};
+    std::int32_t p = start;
+    while (p + 1 < length) {
+        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 1 - p));
+        if (cr == nullptr) break;
+        const auto q = static_cast<std::int32_t>(static_cast<const char*>(cr) - text);
+        if (text[q + 1] != '\n') {
+            p = q + 1;
+            continue;
+        }
+        if (q + 3 < length && is_terminator_at(text, q)) break;
+        if (q + 2 < length && static_cast<std::uint8_t>(text[q + 2]) >= 32) starts.push_back(q + 2);
+        p = q + 2;
+    }
+    return starts;
+}
 
 const std::array<std::uint8_t, 256>& fold_table(int mode) {
     if (mode == 1) return upper_table;

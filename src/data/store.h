@@ -103,6 +103,11 @@ std::uint8_t fold_char(std::uint8_t c, int mode);
 // The whole mapping of a mode as a table, for tight comparison loops.
 const std::array<std::uint8_t, 256>& fold_table(int mode);
 
+// The offsets of the lines of the entry starting at `start`: `start` itself
+// and every offset behind a CR LF whose next byte is 32 or above, up to the
+// entry's terminator or the text end.
+std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start);
+
 class Store {
 public:
     // The store reaches the user through `port` and copies, swaps and resets

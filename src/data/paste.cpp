@@ -1,0 +1,108 @@
+#include "data/paste.h"
+
+#include <cstring>
+
+#include "data/store.h"
+#include "views/view_state.h"
+
+namespace lumo {
+
+namespace {
+
+constexpr char cr = '\r';
+constexpr char lf = '\n';
+
+bool crlf_at(std::string_view s, std::size_t i) { return i + 1 < s.size() && s[i] == cr && s[i + 1] == lf; }
+
+// Start of line `line` of the entry that begins at `entry_start`, or -1 when
+// the entry has no such line.
+std::int32_t line_start_in(const Store& store, std::int32_t entry_start, std::int32_t line) {
+    if (store.current_entry() == entry_start) return store.line_start(line);
+    const auto starts = scan_line_starts(store.text(), store.text_length(), entry_start);
+    return line >= 0 && line < static_cast<std::int32_t>(starts.size()) ? starts[static_cast<std::size_t>(line)] : -1;
+}
+
+// The bytes to insert, with the line breaks that keep every line within 255
+// characters, and where the caret ends up.
+struct Prepared {
+    std::string bytes;
+    std::int32_t lines_added = 0;
+    std::int32_t caret_column = 0;
+};
+
+Prepared break_long_lines(std::string_view cleaned, std::int32_t caret_column, std::int32_t rest_of_line) {
+    Prepared out;
+    out.bytes.reserve(cleaned.size() + cleaned.size() / 128 + 4);
+    std::int32_t column = caret_column;
+    for (char c : cleaned) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 32) {
+            ++column;
+            if (rest_of_line + column >= max_line_length) {
+                out.bytes += "\r\n";
+                column = 0;  // the byte that moved down is not counted
+                ++out.lines_added;
+            }
+        } else if (c == cr) {
+            column = 0;
+            ++out.lines_added;
+        }
+        out.bytes.push_back(c);
+    }
+    out.caret_column = column;
+    return out;
+}
+
+}  // namespace
+
+std::string clean_text(std::string_view raw) {
+    raw = raw.substr(0, raw.find('\0'));
+    std::string out;
+    out.reserve(raw.size() + raw.size() / 2 + 1);
+    for (std::size_t i = 0; i < raw.size();) {
+        if (crlf_at(raw, i) && (i + 2 == raw.size() || crlf_at(raw, i + 2))) {
+            out += "\r\n ";
+            i += 2;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(raw[i]);
+        out.push_back(byte >= 32 || raw[i] == cr || raw[i] == lf ? raw[i] : ' ');
+        ++i;
+    }
+    return out;
+}
+
+InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_view raw) {
+    std::string cleaned = clean_text(raw);
+    const std::int32_t line_start = line_start_in(store, view.selected_entry_start, view.caret_line);
+    InsertResult result = InsertResult::inserted;
+    if (line_start >= 0 && !cleaned.empty()) {
+        const std::int32_t at = line_start + view.caret_column;
+        const char* text = store.text();
+        // A line end right at the start of a line would leave an empty line
+        // behind, which ends the entry: it gets the blank placeholder too.
+        if (view.caret_column == 0 && crlf_at(cleaned, 0)) cleaned.insert(cleaned.begin(), ' ');
+        std::int32_t rest = 0;
+        while (at + rest < store.text_length() && text[at + rest] != cr) ++rest;
+        Prepared prepared = break_long_lines(cleaned, view.caret_column, rest);
+        const auto added = static_cast<std::int32_t>(prepared.bytes.size());
+        if (store.grow_text(store.text_length() + added)) {
+            char* buffer = store.text();
+            std::memmove(buffer + at + added, buffer + at, static_cast<std::size_t>(store.text_length() - at));
+            std::memcpy(buffer + at, prepared.bytes.data(), prepared.bytes.size());
+            store.set_text_length(store.text_length() + added);
+            view.caret_line += prepared.lines_added;
+            view.caret_column = prepared.caret_column;
+        } else {
+            result = InsertResult::no_memory;
+        }
+    }
+    store.reindex();
+    store.sort_pending = true;
+    store.invalidate_current_entry();
+    store.port().frame.repaint(ViewId::overview);
+    store.port().frame.repaint(ViewId::data_view);
+    return result;
+}
+
+}  // namespace lumo

@@ -1,0 +1,34 @@
+// Text that arrives from outside (the clipboard, a drop) is cleaned so it can
+// never break the store's structure, then inserted at the data view's caret
+// with long lines broken at 255 characters.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lumo {
+
+class Store;
+struct ViewState;
+
+// The longest line the store keeps.
+inline constexpr std::int32_t max_line_length = 255;
+
+// Empty lines become a line holding one blank (also a final line end, which
+// opens a new blank line); control bytes other than CR and LF become blanks.
+// The input ends at its first NUL. The result never holds CR LF CR LF and
+// never ends with CR LF.
+std::string clean_text(std::string_view raw);
+
+enum class InsertResult { inserted, no_memory };
+
+// Inserts `raw`, cleaned, into the entry shown in the data view at the caret
+// (`caret line`, `caret column` of `view`), breaking lines so no line grows
+// past 255 characters, and moves the caret behind the inserted text. Then, as
+// after every paste: reindex, `sort pending`, the current entry rebuilt on
+// the next paint, both views repainted. On a failed growth the user is told
+// "Not enough memory free!" and the text stays as it was.
+InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_view raw);
+
+}  // namespace lumo
