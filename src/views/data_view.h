@@ -163,7 +163,7 @@ public:
 
     // ---- Caret movement (the keys of the data view; no Shift rule here) -----
     // Scrolls so that a caret on line >= 1 keeps two lines of room below and
-    // one above; repaints when it scrolled. Returns whether it did.
+    // one above. Returns whether it scrolled (the caller repaints).
     bool make_room();
     // Scrolls horizontally so that the caret is inside the client width
     // (offset := caret x - width / 8, at least 0). Returns whether it did.
@@ -202,21 +202,22 @@ public:
     // ---- Text block and mouse marking -------------------------------------------
     // Drops the block: anchor -1/-1, unmarked, Copy and Cut greyed.
     void clear_block();
-    // Marks from `a` to `b` (ordered here); Copy and Cut enabled. An empty
-    // block is dropped again.
+    // Marks from `a` to `b` (ordered here, possibly empty); Copy and Cut
+    // enabled. press_ended drops an empty one.
     void mark_block(TextPosition a, TextPosition b);
     bool position_in_block(TextPosition p) const;
-    // A click without Shift, after the 200 ms wait: drops the block unless it
-    // is held on it, places the caret at (x, y) and repaints. With Shift or a
-    // held button it says to continue with press_and_hold.
-    DataPressOutcome press_sampled(std::int32_t x, std::int32_t y, bool shift, bool still_down);
+    // A click (left not on a link, or right) after the 200 ms wait (none with
+    // Shift), `still_down` the sampled button: without Shift, unless it is
+    // held with a block marked, drops the block and places the caret at
+    // (x, y). Returns true when press_and_hold follows (button held).
+    bool press_sampled(std::int32_t x, std::int32_t y, bool shift, bool still_down);
     // Press-and-hold decisions (anchor, block, caret); says whether to mark by
     // dragging or to drag the marked text.
     DataPressOutcome press_and_hold(std::int32_t x, std::int32_t y, bool shift);
     // One pass of marking by dragging with the mouse at (x, y). Returns how
     // many milliseconds the shell waits (edge scrolling), 0 for none.
     std::int32_t mark_by_dragging_pass(std::int32_t x, std::int32_t y);
-    // After press-and-hold ends: an empty block is dropped.
+    // After press-and-hold ends: an empty block is dropped; I-beam cursor.
     void press_ended();
     // Double click: marks the word at (x, y) (from the anchor with Shift).
     void double_click(std::int32_t x, std::int32_t y, bool shift);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "data/store.h"
@@ -54,20 +55,34 @@ public:
     void finish_drag_move(bool snapshot_taken);
 
 private:
+    // The caret's line as the edit sees it (column clamped to the line).
+    struct CaretLine {
+        std::int32_t start = -1;  // offset of the line, -1 when there is none
+        std::string_view text;
+        std::int32_t length = 0;
+        std::int32_t column = 0;
+        bool is_placeholder = false;
+    };
+    CaretLine caret_line();
+
     int insert_char(char c);
     int delete_forward();
     int delete_backward();
     int split_line();
     int remove_blank_line(bool backspace);
-    int join_with_next();
-    int join_with_previous();
-    void remove_bytes(std::int32_t at, std::int32_t count);
-    void insert_bytes(std::int32_t at, std::string_view bytes);
+    int join_with_next(const CaretLine& line);
+    int join_with_previous(const CaretLine& line);
     int refuse_too_long();
-    void commit_edit(DataViewPaintMode mode);
+
+    void begin_edit(std::int32_t at);
+    void note_edit(std::int32_t at, std::int32_t removed);
+    bool insert_bytes(std::int32_t at, std::string_view bytes);
+    void remove_bytes(std::int32_t at, std::int32_t count);
     void reindex_after_edit();
+    // `commit edit`: re-index, sort pending for the heading, lines to be
+    // rebuilt, the caret moved (if given) and kept in view, repaint.
+    void commit_edit(DataViewPaintMode mode, const std::function<void()>& move_caret);
     void renew_if_empty();
-    bool caret_line_is_placeholder();
 
     Store& store_;
     ViewState& view_;
