@@ -5,7 +5,10 @@
 
 namespace lumo {
 
-App::App(Port& port, calendar::Transport& transport) : port_(port), calendar_(transport) {}
+App::App(Port& port, calendar::Transport& transport) : port_(port), calendar_(transport) {
+    // New and the loads end a type-ahead with the overview active.
+    files.end_type_ahead = [this] { Overview(store, overview_state).leave_type_ahead(); };
+}
 
 bool App::greet_calendar() {
     if (calendar_.send_to_calendar(calendar::greeting) == 0) return true;

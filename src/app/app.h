@@ -13,6 +13,9 @@
 #include "data/store.h"
 #include "port/port.h"
 #include "settings/settings.h"
+#include "views/data_view.h"
+#include "views/edit_engine.h"
+#include "views/overview.h"
 #include "views/view_state.h"
 
 namespace lumo {
@@ -37,6 +40,12 @@ public:
     FileCommands files{store, file, settings, port_};
     // Where the configuration and help files are (set by start-up).
     ProgramPaths paths;
+    // The views' own state beside their positions in `views`, the data
+    // view's model and the edit engine over it.
+    OverviewState overview_state;
+    DataViewState data_view_state;
+    DataView data_view{store, views, data_view_state, port_};
+    EditEngine edit_engine{store, views, data_view, port_};
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.
