@@ -356,24 +356,27 @@ def logo():
 
 
 def about_picture(words):
-    w, h = 270, 325
-    cv = Canvas(w, h)
-    cv.gradient(0, 0, w - 1, h - 1, (24, 56, 128), (120, 168, 224))
+    """360 x 400 pixels: 180 x 200 dialog units of the System font. Its top
+    and bottom bands are plain, so a smaller picture area may crop them."""
+    w, h = 360, 400
+    sky_top, sky_bottom, desk = (24, 56, 128), (120, 168, 224), (236, 236, 244)
+    cv = Canvas(w, h, desk)
+    cv.fill(0, 0, w - 1, 19, sky_top)
+    cv.gradient(0, 20, w - 1, 219, sky_top, sky_bottom)
     # the book stands on a pale desk and throws a flat shadow
-    cv.fill(0, 160, w - 1, h - 1, (236, 236, 244))
-    cv.hline(0, w - 1, 160, WHITE)
-    for y in range(170, 186):
-        half = 64 - abs(y - 178) * 4
-        cv.hline(137 - half, 137 + half, y, (206, 208, 222))
-    small_book(cv, 88, 68, scale=5)
+    cv.hline(0, w - 1, 220, WHITE)
+    for y in range(224, 242):
+        half = 80 - abs(y - 233) * 5
+        cv.hline(w // 2 - half, w // 2 + half, y, (206, 208, 222))
+    small_book(cv, (w - 17 * 6) // 2 + 3, 98, scale=6)
     title = words[0]
-    draw_text(cv, (w - text_width(title, 3)) // 2 + 2, 22 + 2, title, BLUE_DARK, scale=3)
-    draw_text(cv, (w - text_width(title, 3)) // 2, 22, title, WHITE, scale=3)
-    y = 222
-    for line, colour, scale in zip(words[1:], (BLUE_DARK, INK, SHADOW, SHADOW), (2, 1, 1, 1)):
+    x = (w - text_width(title, 4)) // 2
+    draw_text(cv, x + 3, 40 + 3, title, BLUE_DARK, scale=4)
+    draw_text(cv, x, 40, title, WHITE, scale=4)
+    y = 266
+    for line, colour, scale in zip(words[1:], (BLUE_DARK, INK, SHADOW), (3, 2, 1)):
         draw_text(cv, (w - text_width(line, scale)) // 2, y, line, colour, scale=scale)
-        y += 10 * scale + 8
-    cv.frame(0, 0, w - 1, h - 1, BLUE_DARK)
+        y += 8 * scale + 14
     return cv
 
 
