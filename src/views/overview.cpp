@@ -78,9 +78,13 @@ std::int32_t prefix_search(const Store& store, const char* pattern) {
 
     std::int32_t best = -1;
     std::int32_t best_entry = 0;
+    // The first entry whose first letter comes after the pattern's, noted on
+    // the way so that a search without any match needs no second pass.
+    std::int32_t first_higher = -1;
     std::int32_t j = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         const std::uint8_t* heading = text + store.entry_start(i);
+        if (first_higher < 0 && heading[0] >= 32 && fold[p[0]] < fold[heading[0]]) first_higher = i;
         for (j = 0; j < heading_columns; ++j) {
             const std::uint8_t c = heading[j];
             if (c < 32 || p[j] < 32) break;
@@ -95,14 +99,9 @@ std::int32_t prefix_search(const Store& store, const char* pattern) {
         best = j;
         best_entry = i;
     }
-    if (j == 0 && p[0] >= 32) {
-        // Not even the first letter matched at the end of the list: take the
-        // first entry whose first letter comes after it.
-        for (std::int32_t k = 0; k < count; ++k) {
-            const std::uint8_t first = text[store.entry_start(k)];
-            if (first >= 32 && fold[p[0]] < fold[first]) return k;
-        }
-    }
+    // Not even the first letter matched at the end of the list: take the
+    // first entry whose first letter comes after it.
+    if (j == 0 && p[0] >= 32 && first_higher >= 0) return first_higher;
     return best_entry;
 }
 

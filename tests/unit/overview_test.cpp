@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -244,6 +245,58 @@ TEST_F(OverviewTest, PrefixSearchFindsTheBeginningOrTheNearestPlace) {
 
     ASSERT_TRUE(store.reset_store());
     EXPECT_EQ(prefix_search(store, "x"), 0);
+}
+
+// The search as first written: a second pass for the next letter up.
+std::int32_t reference_prefix_search(const Store& store, const std::string& pattern) {
+    auto fold = [](char c) { return fold_char(static_cast<std::uint8_t>(c), 2); };
+    const char* p = pattern.c_str();
+    std::int32_t best = -1, best_entry = 0, j = 0;
+    for (std::int32_t i = 0; i < store.entry_count(); ++i) {
+        const char* h = store.text() + store.entry_start(i);
+        for (j = 0; j < 255; ++j) {
+            if (static_cast<std::uint8_t>(h[j]) < 32 || static_cast<std::uint8_t>(p[j]) < 32) break;
+            if (fold(h[j]) != fold(p[j])) {
+                if (j > 0 && fold(p[j]) < fold(h[j])) return i;
+                break;
+            }
+        }
+        if (p[j] == 0) return i;
+        if (j < best) return best_entry;
+        best = j;
+        best_entry = i;
+    }
+    if (j == 0) {
+        for (std::int32_t k = 0; k < store.entry_count(); ++k) {
+            const char first = store.text()[store.entry_start(k)];
+            if (static_cast<std::uint8_t>(first) >= 32 && fold(p[0]) < fold(first)) return k;
+        }
+    }
+    return best_entry;
+}
+
+TEST_F(OverviewTest, PrefixSearchAgreesWithTheTwoPassSearchOnRandomBooks) {
+    std::mt19937 random(4711);
+    const std::string letters = "abmMuU\xfc\xdc\xe4 ~";
+    auto word = [&](int max) {
+        std::string w;
+        const int n = static_cast<int>(random() % static_cast<unsigned>(max));
+        for (int i = 0; i < n; ++i) w += letters[random() % letters.size()];
+        return w;
+    };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::string> headings;
+        const int n = 1 + static_cast<int>(random() % 12);
+        for (int i = 0; i < n; ++i) headings.push_back(word(5));
+        if (round % 2 == 0) std::sort(headings.begin(), headings.end());
+        load(headings);
+        for (int k = 0; k < 5; ++k) {
+            std::string pattern = word(4);
+            if (pattern.empty()) pattern = "b";
+            EXPECT_EQ(prefix_search(store, pattern.c_str()), reference_prefix_search(store, pattern))
+                << "round " << round << " pattern " << pattern;
+        }
+    }
 }
 
 TEST_F(OverviewTest, TypingSearchesShorteningSearchesAgainAndEndingKeepsThePlace) {
