@@ -49,6 +49,13 @@ public:
     bool write(const char* from, std::size_t n) {
         return n == 0 || std::fwrite(from, 1, n, handle_.get()) == n;
     }
+    // Reads the last n bytes of a file of `size` bytes, then returns to
+    // offset `back_to`; false when that fails.
+    bool read_tail(char* to, std::size_t n, std::int64_t size, std::int64_t back_to) {
+        std::size_t got = 0;
+        return seek_to(size - static_cast<std::int64_t>(n)) == 0 && read(to, n, got) && got == n &&
+               seek_to(back_to) == 0;
+    }
     bool close() {
         std::FILE* f = handle_.release();
         return f != nullptr && std::fclose(f) == 0;
@@ -58,10 +65,12 @@ private:
 #if defined(_WIN32)
     int seek_end() { return _fseeki64(handle_.get(), 0, SEEK_END); }
     int seek_start() { return _fseeki64(handle_.get(), 0, SEEK_SET); }
+    int seek_to(std::int64_t at) { return _fseeki64(handle_.get(), at, SEEK_SET); }
     std::int64_t tell() { return _ftelli64(handle_.get()); }
 #else
     int seek_end() { return fseeko(handle_.get(), 0, SEEK_END); }
     int seek_start() { return fseeko(handle_.get(), 0, SEEK_SET); }
+    int seek_to(std::int64_t at) { return fseeko(handle_.get(), static_cast<off_t>(at), SEEK_SET); }
     std::int64_t tell() { return ftello(handle_.get()); }
 #endif
     std::unique_ptr<std::FILE, FileCloser> handle_;
@@ -284,6 +293,22 @@ std::string disk_full_text(std::string_view path) {
     return text;
 }
 
+namespace {
+
+// An unprotected book whose first heading begins with 'P' starts with the
+// protection marker too. Every book this program writes ends with the entry
+// terminator; enciphered, that end can never read CR LF CR LF again (each
+// password byte is nonzero), so such an ending marks a plain file that would
+// otherwise never open again.
+bool plain_text_ending(File& in, std::int64_t size, std::size_t header_length) {
+    if (size < 5) return false;
+    char tail[4] = {};
+    return in.read_tail(tail, sizeof tail, size, static_cast<std::int64_t>(header_length)) &&
+           std::memcmp(tail, "\r\n\r\n", 4) == 0;
+}
+
+}  // namespace
+
 ReadResult read_address_file(Store& store, FileState& file, std::string_view path, int mode,
                              const FileHooks& hooks) {
     const std::int32_t kept = mode == 1 && !store.store_released() ? store.text_length() : 0;
@@ -304,7 +329,8 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
     std::size_t header_length = 0;
     if (!in.read(header.data(), static_cast<std::size_t>(std::min<std::int64_t>(*size, 8)), header_length))
         return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
-    const bool protected_file = header_length > 0 && header[0] == protection_marker;
+    const bool protected_file =
+        header_length > 0 && header[0] == protection_marker && !plain_text_ending(in, *size, header_length);
 
     TextBuffer buffer;
     if (*size <= std::int64_t{std::numeric_limits<std::int32_t>::max()} - kept - text_headroom)

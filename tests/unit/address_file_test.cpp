@@ -189,8 +189,29 @@ TEST_F(AddressFileTest, WrongPasswordOnOpenRunsNew) {
     EXPECT_EQ(new_store_runs, 3);
 }
 
-TEST_F(AddressFileTest, PlainFileStartingWithPIsTakenAsProtected) {
-    put("a.adr", "Peter\r\n\r\n");
+TEST_F(AddressFileTest, PlainBookStartingWithPOpensAgain) {
+    // A saved book whose first heading begins with 'P' starts with the
+    // protection marker; its terminator at the end tells it is plain.
+    put("a.adr", "Peter\r\n\r\nPia M\x81ller\r\n\r\n");
+    EXPECT_EQ(read("a.adr").status, ReadStatus::read);
+    EXPECT_EQ(store.text_view(), "Peter\r\n\r\nPia M\xfcller\r\n\r\n");
+    EXPECT_TRUE(fake.boxes.empty());
+    ASSERT_EQ(write("b.adr"), WriteStatus::written);
+    store.reset_store();
+    EXPECT_EQ(read("b.adr").status, ReadStatus::read);
+    EXPECT_EQ(store.entry_count(), 2);
+
+    // A protected book never ends that way: each password byte is nonzero.
+    file.file_password = "\x01\x01\x01\x01";
+    ASSERT_EQ(write("c.adr"), WriteStatus::written);
+    file.file_password.clear();
+    fake.passwords.push_back(std::string("\x01\x01\x01\x01"));
+    EXPECT_EQ(read("c.adr").status, ReadStatus::read);
+    EXPECT_EQ(store.entry_count(), 2);
+}
+
+TEST_F(AddressFileTest, FileStartingWithPWithoutTerminatorIsTakenAsProtected) {
+    put("a.adr", "Peter\r\n");
     fake.passwords.push_back(std::string("abcd"));
     EXPECT_EQ(read("a.adr").status, ReadStatus::wrong_password);
     EXPECT_EQ(fake.last_box(), "Wrong password!");
