@@ -8,6 +8,8 @@ namespace lumo {
 App::App(Port& port, calendar::Transport& transport) : port_(port), calendar_(transport) {
     // New and the loads end a type-ahead with the overview active.
     files.end_type_ahead = [this] { Overview(store, overview_state).leave_type_ahead(); };
+    // "AS" requests run like Search again with the calendar's text.
+    on_search_request = [this](std::string_view text) { search.search_request(text); };
 }
 
 bool App::greet_calendar() {

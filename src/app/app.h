@@ -10,6 +10,7 @@
 #include "calendar/calendar_link.h"
 #include "data/file_commands.h"
 #include "data/file_state.h"
+#include "data/search.h"
 #include "data/store.h"
 #include "port/port.h"
 #include "settings/settings.h"
@@ -46,6 +47,9 @@ public:
     DataViewState data_view_state;
     DataView data_view{store, views, data_view_state, port_};
     EditEngine edit_engine{store, views, data_view, port_};
+    // Search and replace with their settings for the run; the calendar's
+    // search requests go to it (see on_search_request).
+    Search search{store};
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.
