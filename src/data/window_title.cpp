@@ -18,14 +18,17 @@ std::string title_file_part(std::string_view file_name) {
     if (name.size() <= title_file_part_max) return std::string(name);
     // Too long: keep the drive and as much of the tail as fits, cut at a
     // folder boundary so that the tail reads as a path.
-    std::string shortened;
-    if (name[1] == ':') shortened.assign(name.substr(0, 2));
-    shortened += "\\..\\";
-    const std::size_t from = name.size() - title_file_part_max + shortened.size();
+    const bool drive = name[1] == ':';
+    const std::size_t prefix = drive ? 6 : 4;  // "C:\..\" or "\..\"
+    const std::size_t from = name.size() - title_file_part_max + prefix;
     const std::size_t separator = name.find_first_of("\\/", from);
     if (separator == std::string_view::npos)
         return std::string(base_name(name).substr(0, shortened_base_name_max));
-    shortened += name.substr(separator + 1);
+    std::string shortened;
+    shortened.reserve(prefix + name.size() - separator);
+    if (drive) shortened.append(name.data(), 2);
+    shortened.append("\\..\\", 4);
+    shortened.append(name.data() + separator + 1, name.size() - separator - 1);
     return shortened;
 }
 

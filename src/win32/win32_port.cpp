@@ -139,10 +139,97 @@ LocalTime Win32Port::local_time() {
 
 std::uint32_t Win32Port::tick_count() { return GetTickCount(); }
 
+// The state at the time of handling, not of the queued message: a modifier
+// released since then no longer counts.
+bool Win32Port::key_down(int virtual_key) { return (GetAsyncKeyState(virtual_key) & 0x8000) != 0; }
+
 std::string Win32Port::current_directory() {
     char folder[MAX_PATH + 1] = {};
     const DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
     return std::string(folder, n < sizeof folder ? n : 0);
+}
+
+bool Win32Port::open_clipboard() const {
+    // Another program may hold the clipboard for a moment.
+    for (int attempt = 0; attempt < 1000; ++attempt)
+        if (OpenClipboard(windows_.main)) return true;
+    return false;
+}
+
+bool Win32Port::set_text(std::string_view text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
+    if (!block) return false;
+    if (auto* bytes = static_cast<char*>(GlobalLock(block))) {
+        text.copy(bytes, text.size());
+        bytes[text.size()] = '\0';
+        GlobalUnlock(block);
+    }
+    if (!open_clipboard()) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    const bool handed_over = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    if (!handed_over) GlobalFree(block);
+    return handed_over;
+}
+
+std::optional<std::string> Win32Port::get_text() {
+    if (!open_clipboard()) return std::nullopt;
+    std::optional<std::string> text;
+    if (HANDLE block = GetClipboardData(CF_TEXT)) {
+        if (const auto* bytes = static_cast<const char*>(GlobalLock(block))) {
+            // Never read past the block, even when its text lacks a NUL.
+            const SIZE_T size = GlobalSize(block);
+            std::size_t n = 0;
+            while (n < size && bytes[n] != '\0') ++n;
+            text = std::string(bytes, n);
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+HFONT Win32Port::font_of(ViewId view) const {
+    HFONT font = view == ViewId::overview ? overview_font : data_view_font;
+    return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+}
+
+int Win32Port::text_width(ViewId view, std::string_view text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font_of(view));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+int Win32Port::line_height(ViewId view) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font_of(view));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics.tmHeight + metrics.tmExternalLeading;
+}
+
+int Win32Port::bold_text_width(ViewId view, std::string_view text) {
+    LOGFONTA font{};
+    GetObjectA(font_of(view), sizeof font, &font);
+    font.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectA(&font);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bold ? bold : font_of(view));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (bold) DeleteObject(bold);
+    return size.cx;
 }
 
 bool Win32Transport::find_calendar() {

@@ -18,7 +18,7 @@ struct ShellWindows {
     HWND data_view = nullptr;
 };
 
-class Win32Port final : public Prompts, public Frame, public System {
+class Win32Port final : public Prompts, public Frame, public System, public Clipboard, public TextMeasure {
 public:
     explicit Win32Port(ShellWindows& windows) : windows_(windows) {}
 
@@ -51,8 +51,23 @@ public:
     std::string current_directory() override;
     bool key_down(int virtual_key) override;
 
+    // Clipboard
+    bool set_text(std::string_view text) override;
+    std::optional<std::string> get_text() override;
+
+    // TextMeasure
+    int text_width(ViewId view, std::string_view text) override;
+    int line_height(ViewId view) override;
+    int bold_text_width(ViewId view, std::string_view text) override;
+
+    // The fonts the views paint with (owned by the shell); measuring uses them.
+    HFONT overview_font = nullptr;
+    HFONT data_view_font = nullptr;
+
 private:
     HWND view_window(ViewId view) const;
+    bool open_clipboard() const;
+    HFONT font_of(ViewId view) const;
 
     ShellWindows& windows_;
 };
