@@ -2,7 +2,8 @@
 # Installs what is missing, builds lumo and the calendar stand-in, and runs
 # both under Wine: on $DISPLAY, or on a private Xvfb when there is none.
 #
-#   ./run.sh [FILE.adr]                 run (the calendar stand-in first)
+#   ./run.sh [FILE.adr]                 run (the calendar stand-in first) with a
+#                                       copy of FILE.adr, or of demo/demo.adr
 #   ./run.sh --screenshot FILE.png [FILE.adr]
 #                                       run headless on a private Xvfb in a Wine
 #                                       virtual desktop, save what a user would
@@ -16,7 +17,7 @@ if [ "${1:-}" = "--screenshot" ]; then
   shot=$(realpath -m "${2:?--screenshot needs a file name}")
   shift 2
 fi
-adr=${1:-}
+adr=${1:-demo/demo.adr}
 
 ./scripts/setup.sh
 source scripts/wine-env.sh
@@ -33,7 +34,14 @@ fi
 folder=build/run
 mkdir -p "$folder"
 cp build/win64/lumo.exe build/win64/vornix.exe "$folder/"
-if [ -n "$adr" ]; then cp "$adr" "$folder/"; fi
+# lumo reopens the file its configuration names. Name the chosen book (a copy,
+# so the original stays as it is) when one is given or nothing is configured
+# yet; the settings the short configuration leaves out take their defaults.
+if [ -n "${1:-}" ] || [ ! -f "$folder/V-LUMO.INF" ]; then
+  cp "$adr" "$folder/"
+  name=$(basename "$adr")
+  { printf 'V-Lumo '; head -c 48 /dev/zero; printf '%s' "$name"; head -c 1 /dev/zero; } >"$folder/V-LUMO.INF"
+fi
 
 if [ -n "$shot" ] || [ -z "${DISPLAY:-}" ]; then
   private_display
@@ -44,14 +52,23 @@ wine_prefix_ready
 desktop=()
 [ -n "$shot" ] && desktop=(explorer "/desktop=lumo,${LUMO_DESKTOP:-1280x800}")
 
+# Waits up to $2 seconds for a condition.
+wait_for() {
+  local i
+  for i in $(seq 1 $(( $2 * 5 ))); do eval "$1" && return 0; sleep 0.2; done
+  return 1
+}
+
 cd "$folder"
+rm -f calendar.log
 wine "${desktop[@]}" vornix.exe --log calendar.log &
-sleep 2
+wait_for '[ -f calendar.log ]' 90 || echo "the calendar stand-in did not start" >&2
 wine "${desktop[@]}" lumo.exe &
 lumo_pid=$!
 
 if [ -n "$shot" ]; then
-  sleep "${LUMO_SHOT_DELAY:-6}"
+  wait_for 'grep -q "HALLO" calendar.log' 90 || echo "lumo did not greet the calendar" >&2
+  sleep "${LUMO_SHOT_DELAY:-4}"
   import -window root "$shot"
   echo "saved $shot"
   exit 0

@@ -136,6 +136,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
     if (!hwnd) return 1;
     ShowWindow(hwnd, show_command);
     UpdateWindow(hwnd);
+    // The log exists from the moment the window does, so a script can wait
+    // for the calendar before it starts the address book.
+    if (!peer.log_path.empty())
+        if (FILE* f = std::fopen(peer.log_path.c_str(), "ab")) std::fclose(f);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
