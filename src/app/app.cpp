@@ -10,6 +10,7 @@ App::App(Port& port, calendar::Transport& transport) : port_(port), calendar_(tr
     files.end_type_ahead = [this] { Overview(store, overview_state).leave_type_ahead(); };
     // "AS" requests run like Search again with the calendar's text.
     on_search_request = [this](std::string_view text) { search.search_request(text); };
+    search.set_metrics(search_metrics);
 }
 
 bool App::greet_calendar() {

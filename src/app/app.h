@@ -15,6 +15,7 @@
 #include "port/port.h"
 #include "settings/settings.h"
 #include "views/data_view.h"
+#include "views/data_view_metrics.h"
 #include "views/edit_engine.h"
 #include "views/overview.h"
 #include "views/view_state.h"
@@ -50,6 +51,7 @@ public:
     // Search and replace with their settings for the run; the calendar's
     // search requests go to it (see on_search_request).
     Search search{store};
+    MeasuredDataViewMetrics search_metrics{data_view_state.geometry, port_.measure};
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.

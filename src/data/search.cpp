@@ -353,11 +353,13 @@ void Search::scroll_caret_into_view() {
     const std::int32_t rows = metrics_->visible_rows();
     const std::int32_t line = view.caret_line;
     std::int32_t& first = view.first_scrolled_line;
-    if (line - first > rows - 3)
-        first = line - rows + 3;
-    else if (line <= first)
-        first = line - 1;
-    first = std::max(first, 0);
+    if (rows > 0) {  // no rows: the window is not there yet
+        if (line - first > rows - 3)
+            first = line - rows + 3;
+        else if (line <= first)
+            first = line - 1;
+        first = std::max(first, 0);
+    }
 
     const char* text = store_.text();
     const std::int32_t entry = clamped_selected_entry();

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "port/port.h"
+#include "views/data_view.h"
+
 namespace lumo {
 
 class DataViewMetrics {
@@ -34,6 +37,25 @@ public:
     std::int32_t text_width(std::string_view text, bool bold) const override {
         return static_cast<std::int32_t>(text.size()) * (cell + (bold ? 1 : 0));
     }
+};
+
+// The shell's measurements: the data view's geometry as last measured and
+// its font through the port.
+class MeasuredDataViewMetrics final : public DataViewMetrics {
+public:
+    // Both outlive this object.
+    MeasuredDataViewMetrics(const DataViewGeometry& geometry, TextMeasure& measure)
+        : geometry_(geometry), measure_(measure) {}
+
+    std::int32_t visible_rows() const override { return geometry_.visible_rows(); }
+    std::int32_t client_width() const override { return geometry_.client_width; }
+    std::int32_t text_width(std::string_view text, bool bold) const override {
+        return bold ? measure_.bold_text_width(ViewId::data_view, text) : measure_.text_width(ViewId::data_view, text);
+    }
+
+private:
+    const DataViewGeometry& geometry_;
+    TextMeasure& measure_;
 };
 
 }  // namespace lumo
