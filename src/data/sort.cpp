@@ -94,14 +94,7 @@ void fit_text_buffer(Store& store) {
 
 void reset_views(Store& store) {
     ViewState& view = store.view();
-    view.top_entry = 0;
-    view.cursor_row = 0;
-    view.overview_horizontal_offset = 0;
-    view.selected_entry_start = 0;
-    view.caret_line = 0;
-    view.caret_column = 0;
-    view.first_scrolled_line = 0;
-    view.data_view_horizontal_offset = 0;
+    view.reset_positions();
     view.text_block.marked = false;
     view.entry_range.marked = false;
     store.port().frame.enable_command(CMD_COPY, false);

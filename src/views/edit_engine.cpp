@@ -141,14 +141,7 @@ void EditEngine::renew_if_empty() {
     if (!insert_bytes(0, empty_entry)) return;
     store_.reindex();
     store_.invalidate_current_entry();
-    view_.top_entry = 0;
-    view_.cursor_row = 0;
-    view_.overview_horizontal_offset = 0;
-    view_.selected_entry_start = 0;
-    view_.caret_line = 0;
-    view_.caret_column = 0;
-    view_.first_scrolled_line = 0;
-    view_.data_view_horizontal_offset = 0;
+    view_.reset_positions();
     data_view_.clear_block();
     port_.frame.repaint(ViewId::overview);
     data_view_.paint(DataViewPaintMode::full);

@@ -47,6 +47,18 @@ struct ViewState {
     ActiveView active_view = ActiveView::overview;
 
     std::int32_t selected_entry() const { return top_entry + cursor_row; }
+
+    // Both views back to their first entry, line and column; the marks and
+    // the active view stay as they are.
+    void reset_positions() {
+        const TextBlock block = text_block;
+        const EntryRange range = entry_range;
+        const ActiveView active = active_view;
+        *this = ViewState{};
+        text_block = block;
+        entry_range = range;
+        active_view = active;
+    }
 };
 
 }  // namespace lumo
