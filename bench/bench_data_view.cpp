@@ -4,6 +4,8 @@
 // which must not grow with the number of entries. Prints the ratios at the end.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -98,20 +100,6 @@ void BM_FillDataViewRows(benchmark::State& state) {
 BENCHMARK(BM_TypeCharacter)->Apply(sizes);
 BENCHMARK(BM_TwoMemcpy)->Apply(sizes);
 BENCHMARK(BM_FillDataViewRows)->Apply(sizes);
-
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double time(const std::string& name, const char* size) const {
-        const auto it = times.find(name + "/" + size + "/real_time");
-        return it == times.end() ? 0 : it->second;
-    }
-};
 
 void print_ratios(const RatioReporter& r) {
     struct Row {

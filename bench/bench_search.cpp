@@ -6,6 +6,8 @@
 // scans. Prints a ratio table at the end.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -194,16 +196,6 @@ BENCHMARK(BM_MemcpyFresh)->Apply(big);
 BENCHMARK(BM_ReplaceAllRebuild)->Apply(big);
 BENCHMARK(BM_ReplaceAllRebuildFresh)->Apply(big);
 BENCHMARK(BM_ReplaceAllCommand)->Apply(big)->Iterations(3);
-
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 void print_ratios(const RatioReporter& reporter) {
     struct Row {

@@ -4,6 +4,8 @@
 // old file and writing the buffer with stdio. Prints a ratio table at the end.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -201,16 +203,6 @@ BENCHMARK(BM_WritePlain)->Apply(sizes);
 BENCHMARK(BM_WriteProtected)->Apply(sizes);
 
 // Keeps every run's real time per iteration (ns) for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 void print_ratios(const RatioReporter& reporter) {
     struct Row {
         const char* what;

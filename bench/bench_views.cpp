@@ -6,6 +6,8 @@
 // Prints the ratios of 1,000,000 entries to 1,000 at the end.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -106,20 +108,6 @@ BENCHMARK(BM_FillVisibleRows)->Apply(sizes);
 BENCHMARK(BM_TypeAheadCharacter)->Apply(sizes);
 BENCHMARK(BM_TypeAheadNoMatch)->Apply(sizes);
 BENCHMARK(BM_EntryIndexPass)->Apply(sizes);
-
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double time(const std::string& name, const char* size) const {
-        const auto it = times.find(name + "/" + size + "/real_time");
-        return it == times.end() ? 0 : it->second;
-    }
-};
 
 void print_ratios(const RatioReporter& r) {
     struct Row {
