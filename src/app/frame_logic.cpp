@@ -26,8 +26,8 @@ ProgramPaths program_paths(std::string_view command_line) {
 
     ProgramPaths paths;
     paths.program_folder = folder;
-    paths.configuration_file = paths.program_folder + std::string(configuration_file_name);
-    paths.help_file = paths.program_folder + std::string(help_file_name);
+    paths.configuration_file.assign(folder).append(configuration_file_name);
+    paths.help_file.assign(folder).append(help_file_name);
     return paths;
 }
 

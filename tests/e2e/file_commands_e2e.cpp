@@ -35,7 +35,12 @@ std::string entries_status(std::int32_t count) {
     return std::string(text.data(), text.size());
 }
 
-std::string title_for(const std::string& path) { return " " + title_file_part(path); }
+// The window title with its modified marker in front.
+std::string title_for(const std::string& path, char marker = ' ') {
+    std::string title(1, marker);
+    title += title_file_part(path);
+    return title;
+}
 
 class FileCommands : public ::testing::Test {
 protected:
@@ -117,7 +122,7 @@ TEST_F(FileCommands, ConfiguredFileOpensSortedAndSavesWithBackups) {
     // A second save keeps the first saved version as the backup.
     lumo.post_command(CMD_NEW_ENTRY);
     EXPECT_TRUE(status_becomes(4));
-    EXPECT_TRUE(title_becomes("*" + title_for(path("book.adr")).substr(1)));
+    EXPECT_TRUE(title_becomes(title_for(path("book.adr"), '*')));
     lumo.post_command(CMD_SAVE);
     EXPECT_TRUE(lumo.wait_until([&] { return lumo.read_file("book.DUP") == sorted; }))
         << lumo.read_file("book.DUP");
