@@ -10,7 +10,7 @@ have cmake || need+=(cmake)
 have g++ || need+=(g++)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
 have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
-have wine || need+=(wine64)
+have wine || need+=(wine wine64 fonts-wine)
 have Xvfb || need+=(xvfb)
 have xauth || need+=(xauth)
 have import || need+=(imagemagick)
@@ -25,5 +25,5 @@ if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq >/dev/null
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt-get install -y -qq "${need[@]}" >/dev/null
 fi
