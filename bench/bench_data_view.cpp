@@ -102,43 +102,14 @@ BENCHMARK(BM_TwoMemcpy)->Apply(sizes);
 BENCHMARK(BM_FillDataViewRows)->Apply(sizes);
 
 void print_ratios(const RatioReporter& r) {
-    struct Row {
-        const char* what;
-        const char* numerator;
-        const char* numerator_size;
-        const char* denominator;
-        const char* denominator_size;
-        double limit;  // 0: shown only
-    };
-    const Row rows[] = {
-        {"typed char / memcpy, 1M", "BM_TypeCharacter", "1000000", "BM_TwoMemcpy", "1000000", 4},
-        {"typed char / memcpy, 1k", "BM_TypeCharacter", "1000", "BM_TwoMemcpy", "1000", 0},
-        {"typed char 1M / 1k", "BM_TypeCharacter", "1000000", "BM_TypeCharacter", "1000", 0},
-        {"data view row fill 1M / 1k", "BM_FillDataViewRows", "1000000", "BM_FillDataViewRows", "1000", 3},
-    };
-    std::printf("\n%-32s %10s %7s\n", "ratio", "value", "limit");
-    for (const Row& row : rows) {
-        const double n = r.time(row.numerator, row.numerator_size);
-        const double d = r.time(row.denominator, row.denominator_size);
-        if (n <= 0 || d <= 0) {
-            std::printf("%-32s %10s\n", row.what, "-");
-            continue;
-        }
-        const double ratio = n / d;
-        if (row.limit > 0)
-            std::printf("%-32s %10.2f %6.0fx %s\n", row.what, ratio, row.limit, ratio <= row.limit ? "ok" : "OVER");
-        else
-            std::printf("%-32s %10.2f %7s\n", row.what, ratio, "-");
-    }
+    print_ratio_table(r, {
+        {"typed char / memcpy, 1M", "BM_TypeCharacter/1000000", "BM_TwoMemcpy/1000000", 4},
+        {"typed char / memcpy, 1k", "BM_TypeCharacter/1000", "BM_TwoMemcpy/1000", 0},
+        {"typed char 1M / 1k", "BM_TypeCharacter/1000000", "BM_TypeCharacter/1000", 0},
+        {"data view row fill 1M / 1k", "BM_FillDataViewRows/1000000", "BM_FillDataViewRows/1000", 3},
+    });
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_ratios(reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks(argc, argv, print_ratios); }

@@ -197,14 +197,9 @@ BENCHMARK(BM_ReplaceAllRebuild)->Apply(big);
 BENCHMARK(BM_ReplaceAllRebuildFresh)->Apply(big);
 BENCHMARK(BM_ReplaceAllCommand)->Apply(big)->Iterations(3);
 
+// All at 1,000,000 entries.
 void print_ratios(const RatioReporter& reporter) {
-    struct Row {
-        const char* what;
-        const char* measured;
-        const char* baseline;
-        double limit;  // 0: reported only
-    };
-    const Row rows[] = {
+    print_ratio_table(reporter, {
         {"replace all 100k hits (rebuild) / memcpy", "BM_ReplaceAllRebuild", "BM_Memcpy", 5},
         {"the same, fresh buffers / memcpy, fresh buffer", "BM_ReplaceAllRebuildFresh", "BM_MemcpyFresh", 5},
         {"memcpy, fresh buffer / memcpy", "BM_MemcpyFresh", "BM_Memcpy", 0},
@@ -212,30 +207,9 @@ void print_ratios(const RatioReporter& reporter) {
         {"find, common first letter / memchr+memcmp", "BM_FindCommon", "BM_MemmemCommon", 0},
         {"find, rare first letter / memchr+memcmp", "BM_FindRare", "BM_MemmemRare", 0},
         {"find, rare first letter / memchr scan", "BM_FindRare", "BM_MemchrScan", 0},
-    };
-    std::printf("\n%-48s %8s %7s\n", "ratio (1,000,000 entries)", "value", "limit");
-    for (const Row& row : rows) {
-        const auto m = reporter.times.find(row.measured);
-        const auto b = reporter.times.find(row.baseline);
-        if (m == reporter.times.end() || b == reporter.times.end() || b->second <= 0) {
-            std::printf("%-48s %8s\n", row.what, "-");
-            continue;
-        }
-        const double ratio = m->second / b->second;
-        if (row.limit > 0)
-            std::printf("%-48s %8.2f %7.1f %s\n", row.what, ratio, row.limit, ratio <= row.limit ? "ok" : "OVER");
-        else
-            std::printf("%-48s %8.2f %7s\n", row.what, ratio, "-");
-    }
+    });
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_ratios(reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks(argc, argv, print_ratios); }

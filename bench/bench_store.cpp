@@ -202,49 +202,21 @@ BENCHMARK(BM_StdioCopyAndWrite)->Apply(sizes);
 BENCHMARK(BM_WritePlain)->Apply(sizes);
 BENCHMARK(BM_WriteProtected)->Apply(sizes);
 
-// Keeps every run's real time per iteration (ns) for the ratio table.
 void print_ratios(const RatioReporter& reporter) {
-    struct Row {
-        const char* what;
-        const char* measured;
-        const char* baseline;
-        double limit;
-    };
-    const Row rows[] = {
+    print_ratio_table(reporter, {
         {"reindex / memcpy", "BM_Reindex", "BM_Memcpy", 3},
         {"keystroke / memcpy", "BM_Keystroke", "BM_Memcpy", 4},
         {"read plain / stdio read", "BM_ReadPlain", "BM_StdioRead", 3},
         {"read protected / stdio read", "BM_ReadProtected", "BM_StdioRead", 4},
         {"write plain / stdio copy+write", "BM_WritePlain", "BM_StdioCopyAndWrite", 2},
         {"write protected / stdio copy+write", "BM_WriteProtected", "BM_StdioCopyAndWrite", 2},
-    };
-    std::printf("\n%-36s %10s %10s %10s %7s\n", "ratio", "10000", "100000", "1000000", "limit");
-    for (const Row& row : rows) {
-        std::printf("%-36s", row.what);
-        bool within = true;
-        for (const char* n : {"10000", "100000", "1000000"}) {
-            const auto m = reporter.times.find(std::string(row.measured) + "/" + n + "/real_time");
-            const auto b = reporter.times.find(std::string(row.baseline) + "/" + n + "/real_time");
-            if (m == reporter.times.end() || b == reporter.times.end() || b->second <= 0) {
-                std::printf(" %10s", "-");
-                continue;
-            }
-            const double ratio = m->second / b->second;
-            within = within && ratio <= row.limit;
-            std::printf(" %10.2f", ratio);
-        }
-        std::printf(" %6.0fx %s\n", row.limit, within ? "ok" : "OVER");
-    }
+    }, {"10000", "100000", "1000000"});
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_ratios(reporter);
-    benchmark::Shutdown();
+    const int status = run_benchmarks(argc, argv, print_ratios);
     fs::remove_all(folder());
-    return 0;
+    return status;
 }

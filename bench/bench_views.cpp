@@ -110,44 +110,15 @@ BENCHMARK(BM_TypeAheadNoMatch)->Apply(sizes);
 BENCHMARK(BM_EntryIndexPass)->Apply(sizes);
 
 void print_ratios(const RatioReporter& r) {
-    struct Row {
-        const char* what;
-        const char* numerator;
-        const char* numerator_size;
-        const char* denominator;
-        const char* denominator_size;
-        double limit;
-    };
-    const Row rows[] = {
-        {"navigation key 1M / 1k", "BM_NavigationKey", "1000000", "BM_NavigationKey", "1000", 3},
-        {"fill visible rows 1M / 1k", "BM_FillVisibleRows", "1000000", "BM_FillVisibleRows", "1000", 3},
-        {"type-ahead char 1M / 1k", "BM_TypeAheadCharacter", "1000000", "BM_TypeAheadCharacter", "1000", 0},
-        {"type-ahead no match / index pass, 1M", "BM_TypeAheadNoMatch", "1000000", "BM_EntryIndexPass", "1000000", 3},
-    };
-    std::printf("\n%-36s %10s %7s\n", "ratio", "value", "limit");
-    for (const Row& row : rows) {
-        const double n = r.time(row.numerator, row.numerator_size);
-        const double d = r.time(row.denominator, row.denominator_size);
-        if (n <= 0 || d <= 0) {
-            std::printf("%-38s %10s\n", row.what, "-");
-            continue;
-        }
-        const double ratio = n / d;
-        if (row.limit > 0) {
-            std::printf("%-38s %10.2f %6.0fx %s\n", row.what, ratio, row.limit, ratio <= row.limit ? "ok" : "OVER");
-        } else {
-            std::printf("%-38s %10.2f %7s (stops at the first match)\n", row.what, ratio, "-");
-        }
-    }
+    print_ratio_table(r, {
+        {"navigation key 1M / 1k", "BM_NavigationKey/1000000", "BM_NavigationKey/1000", 3},
+        {"fill visible rows 1M / 1k", "BM_FillVisibleRows/1000000", "BM_FillVisibleRows/1000", 3},
+        {"type-ahead char 1M / 1k", "BM_TypeAheadCharacter/1000000", "BM_TypeAheadCharacter/1000", 0,
+         "(stops at the first match)"},
+        {"type-ahead no match / index pass, 1M", "BM_TypeAheadNoMatch/1000000", "BM_EntryIndexPass/1000000", 3},
+    });
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_ratios(reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks(argc, argv, print_ratios); }
