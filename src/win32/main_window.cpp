@@ -1,6 +1,7 @@
 #include "win32/main_window.h"
 
 #include "app/frame_logic.h"
+#include "app/keyboard.h"
 #include "port/ids.h"
 #include "win32/window_thunk.h"
 
@@ -117,6 +118,15 @@ LRESULT MainWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_QUERYENDSESSION:
         return on_query_end_session();
+    case WM_KEYDOWN:
+        on_key_down(app_, static_cast<int>(wp));
+        return 0;
+    case WM_CHAR:
+        on_char(app_, static_cast<int>(wp & 0xFF));
+        return 0;
+    case WM_MOUSEWHEEL:
+        on_mouse_wheel(app_, GET_WHEEL_DELTA_WPARAM(wp));
+        return 0;
     case WM_COMMAND:
         return on_command(LOWORD(wp));
     case WM_SYSCOMMAND:
@@ -268,6 +278,10 @@ LRESULT MainWindow::on_command(int id) {
         break;
     case CMD_ONE_UPON_OTHER:
         on_arrangement(arrangement::one_upon_the_other, CMD_ONE_UPON_OTHER, CMD_SIDE_BY_SIDE);
+        break;
+    case CMD_ROTATE:
+        rotate_views(app_);
+        repaint_captions();
         break;
     case CMD_INFO:
     case CMD_INFO_2:
