@@ -54,6 +54,48 @@ std::vector<HWND> top_windows_of(DWORD pid) {
     return search.found;
 }
 
+// One key event through the system's input queue.
+void send_key(int vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    // The navigation keys live on the extended block.
+    if (vk >= VK_PRIOR && vk <= VK_DOWN) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    if (vk == VK_INSERT || vk == VK_DELETE) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    SendInput(1, &input, sizeof input);
+}
+
+void send_mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// Holds the modifiers for a scope: pressed ahead of the key so that
+// GetAsyncKeyState sees them, released after the key had time to be handled.
+class HeldModifiers {
+public:
+    HeldModifiers(bool ctrl, bool shift) : ctrl_(ctrl), shift_(shift) {
+        if (ctrl_) send_key(VK_CONTROL, false);
+        if (shift_) send_key(VK_SHIFT, false);
+        if (ctrl_ || shift_) pump_for(100);
+    }
+    ~HeldModifiers() {
+        if (ctrl_ || shift_) pump_for(200);
+        if (shift_) send_key(VK_SHIFT, true);
+        if (ctrl_) send_key(VK_CONTROL, true);
+        pump_for(50);
+    }
+    HeldModifiers(const HeldModifiers&) = delete;
+    HeldModifiers& operator=(const HeldModifiers&) = delete;
+
+private:
+    bool ctrl_, shift_;
+};
+
 }  // namespace
 
 bool pump_until(const std::function<bool()>& done, DWORD ms) {
@@ -305,6 +347,67 @@ std::string Lumo::describe() const {
         if (HWND label = GetDlgItem(hwnd, 0xFFFF)) out << " text \"" << window_text(label) << "\"";
     }
     return out.str();
+}
+
+bool Lumo::bring_to_front() const {
+    if (!main_) return false;
+    SetForegroundWindow(main_);
+    return pump_until([&] { return GetForegroundWindow() == main_; }, 3000);
+}
+
+void Lumo::press_key(int vk, bool ctrl, bool shift) const {
+    bring_to_front();
+    HeldModifiers modifiers(ctrl, shift);
+    send_key(vk, false);
+    send_key(vk, true);
+    pump_for(150);
+}
+
+void Lumo::type_text(const std::string& text) const {
+    for (char c : text) PostMessageA(main_, WM_CHAR, static_cast<unsigned char>(c), 1);
+    // A round trip through the queue: every character is handled by then.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    pump_for(100);
+}
+
+HWND Lumo::view(int child_id) const { return main_ ? GetDlgItem(main_, child_id) : nullptr; }
+
+namespace {
+
+bool move_mouse_to(HWND window, int x, int y) {
+    POINT p{x, y};
+    if (!window || !ClientToScreen(window, &p)) return false;
+    SetCursorPos(p.x, p.y);
+    pump_for(50);
+    return true;
+}
+
+}  // namespace
+
+void Lumo::click_view(int child_id, int x, int y, bool shift) const {
+    bring_to_front();
+    if (!move_mouse_to(view(child_id), x, y)) return;
+    HeldModifiers modifiers(false, shift);
+    send_mouse(MOUSEEVENTF_LEFTDOWN);
+    // With Shift the view samples the button at once and follows it until
+    // it is released: keep it down a moment.
+    if (shift) pump_for(150);
+    send_mouse(MOUSEEVENTF_LEFTUP);
+    // The view waits 200 ms before it samples the button.
+    pump_for(400);
+}
+
+void Lumo::drag_view(int child_id, int x, int y, int x2, int y2, DWORD hold_ms) const {
+    bring_to_front();
+    HWND window = view(child_id);
+    if (!move_mouse_to(window, x, y)) return;
+    send_mouse(MOUSEEVENTF_LEFTDOWN);
+    pump_for(hold_ms);
+    move_mouse_to(window, x2, y2);
+    pump_for(hold_ms);
+    send_mouse(MOUSEEVENTF_LEFTUP);
+    pump_for(300);
 }
 
 }  // namespace lumo::e2e

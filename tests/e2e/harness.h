@@ -95,6 +95,28 @@ public:
     // Everything on screen of this process, for failure reports.
     std::string describe() const;
 
+    // ---- Keyboard and mouse, through the real input path ----------------
+    // lumo reads Shift and Ctrl with GetAsyncKeyState when it handles a key,
+    // so keys and clicks are injected with SendInput into the foreground
+    // window: the main window is brought to the front first, modifiers are
+    // pressed about 100 ms ahead and released only after the key has had
+    // time to be handled.
+    // Brings lumo's main window to the front (SetForegroundWindow).
+    bool bring_to_front() const;
+    // One key press (down and up) with the virtual-key code `vk`.
+    void press_key(int vk, bool ctrl = false, bool shift = false) const;
+    // Types Windows-1252 text: one WM_CHAR per byte to the main window, the
+    // message that TranslateMessage would make of the keys.
+    void type_text(const std::string& text) const;
+    // A view of the main window by child id (1 the overview, 2 the data view).
+    HWND view(int child_id) const;
+    // A quick left click (down, up) at a client point of a view; with
+    // `shift`, Shift is held around it.
+    void click_view(int child_id, int x, int y, bool shift = false) const;
+    // Left button down at a client point of a view, held for `hold_ms`
+    // while the mouse moves to (x2, y2), then released there.
+    void drag_view(int child_id, int x, int y, int x2, int y2, DWORD hold_ms = 400) const;
+
 private:
     std::string folder_;
     PROCESS_INFORMATION process_{};
