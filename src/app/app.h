@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/dialog_logic.h"
 #include "app/frame_logic.h"
 #include "calendar/calendar_link.h"
 #include "data/file_commands.h"
@@ -52,6 +53,9 @@ public:
     // search requests go to it (see on_search_request).
     Search search{store};
     MeasuredDataViewMetrics search_metrics{data_view_state.geometry, port_.measure};
+    // What the dialogs remember for the run (appointment, print headline,
+    // the Fileselector's last path).
+    DialogState dialog_state;
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.
@@ -69,6 +73,10 @@ public:
     // calendar hears "LumoQuit").
     void shut_down();
     bool shut_down_done() const { return shut_down_done_; }
+
+    // Set while a paste steps the caret left and back: Ctrl, still held from
+    // Ctrl+V, must not turn those steps into word jumps.
+    bool automatic_caret_step = false;
 
     // Search requests of the calendar ("AS" + text) go here.
     std::function<void(std::string_view)> on_search_request;

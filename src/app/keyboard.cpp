@@ -97,7 +97,7 @@ void move_caret(App& app, int key, bool ctrl) {
 
 void data_view_movement(App& app, int key) {
     const bool shift = held(app, vk::shift);
-    const bool ctrl = held(app, vk::control);
+    const bool ctrl = held(app, vk::control) && !app.automatic_caret_step;
     DataView& dv = app.data_view;
     dv.ensure_lines();
     dv.make_room();

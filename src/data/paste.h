@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "data/line_limit.h"
+
 namespace lumo {
 
 class Store;
 struct ViewState;
 
-// The longest line the store keeps.
-inline constexpr std::int32_t max_line_length = 255;
 
 // Empty lines become a line holding one blank (also a final line end, which
 // opens a new blank line); control bytes other than CR and LF become blanks.

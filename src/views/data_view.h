@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/line_limit.h"
 #include "data/store.h"
 #include "port/port.h"
 #include "views/view_state.h"
@@ -20,7 +21,6 @@
 namespace lumo {
 
 inline constexpr std::string_view data_view_title = "Data view";
-inline constexpr std::int32_t max_line_length = 255;
 // Link texts handed to the shell are cut to this many characters.
 inline constexpr std::size_t max_link_length = 512;
 
@@ -198,6 +198,10 @@ public:
     // hand to the shell's open verb (the hover ends). Otherwise nothing: the
     // click is an ordinary one.
     std::optional<std::string> link_click(bool ctrl);
+    // Where the hovered link's underline runs now (after scrolling or a
+    // repaint that covered it); nothing when no link is hovered, its line is
+    // scrolled away, or its text changed (the hover then ends).
+    std::optional<Underline> hovered_underline();
 
     // ---- Text block and mouse marking -------------------------------------------
     // Drops the block: anchor -1/-1, unmarked, Copy and Cut greyed.
