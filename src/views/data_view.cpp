@@ -429,19 +429,37 @@ void DataView::hover(std::int32_t x, std::int32_t y) {
         if (canvas_ != nullptr) canvas_->set_cursor(y <= g.caption_height ? ViewCursor::arrow : ViewCursor::i_beam);
         return;
     }
-    const std::string_view text = line_text(line);
-    const bool bold = line == 0;
-    const std::int32_t offset = view_.data_view_horizontal_offset;
-    link = {true, line, found->first, found->second,
-            width(text.substr(0, static_cast<std::size_t>(found->first) + 1), bold) - offset,
-            width(text.substr(0, static_cast<std::size_t>(found->second)), bold) - offset};
-    const std::int32_t row = row_of_line(line);
-    const std::int32_t underline_y = row == 0 ? g.list_top() - 2 + (g.line_height + g.line_height / 2)
-                                              : g.list_top() - 2 + (row + 2) * g.line_height;
+    link.hovering = true;
+    link.line = line;
+    link.open_column = found->first;
+    link.close_column = found->second;
+    const std::optional<Underline> underline = hovered_underline();
     if (canvas_ != nullptr) {
-        canvas_->draw_underline({link.x_start + 1, link.x_end + 1, underline_y});
+        if (underline) canvas_->draw_underline(*underline);
         canvas_->set_cursor(ViewCursor::pointing_hand);
     }
+}
+
+std::optional<Underline> DataView::hovered_underline() {
+    LinkHover& link = state_.link;
+    if (!link.hovering) return std::nullopt;
+    // The text may have changed under a link that is still hovered.
+    const auto found = link_at(link.line, link.open_column + 1);
+    if (!found || found->first != link.open_column || found->second != link.close_column) {
+        link.hovering = false;
+        return std::nullopt;
+    }
+    const std::int32_t row = row_of_line(link.line);
+    if (link.line > 0 && (row < 1 || row > visible_rows())) return std::nullopt;
+    const std::string_view text = line_text(link.line);
+    const bool bold = link.line == 0;
+    const std::int32_t offset = view_.data_view_horizontal_offset;
+    link.x_start = width(text.substr(0, static_cast<std::size_t>(link.open_column) + 1), bold) - offset;
+    link.x_end = width(text.substr(0, static_cast<std::size_t>(link.close_column)), bold) - offset;
+    const DataViewGeometry& g = state_.geometry;
+    const std::int32_t y = row == 0 ? g.list_top() - 2 + (g.line_height + g.line_height / 2)
+                                    : g.list_top() - 2 + (row + 2) * g.line_height;
+    return Underline{link.x_start + 1, link.x_end + 1, y};
 }
 
 std::optional<std::string> DataView::link_click(bool ctrl) {

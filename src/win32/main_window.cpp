@@ -15,7 +15,7 @@ MainWindow::MainWindow(App& app, ShellWindows& windows, ShellResources& resource
       bars_([this](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return procedure(hwnd, msg, wp, lp); }),
       about_(resources.instance(), windows.main),
       overview_(app, caption_),
-      data_view_(app, caption_) {}
+      data_view_(app, caption_, bars_) {}
 
 bool MainWindow::register_classes(HINSTANCE instance) {
     return register_window_class(instance, main_window_class, CS_HREDRAW | CS_VREDRAW, &window_thunk<MainWindow>,

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "port/ids.h"
+#include "win32/data_view_painter.h"
 
 namespace lumo::win32 {
 
@@ -91,9 +92,11 @@ HBRUSH ShellResources::remake_pattern_brush() {
 
 void ShellResources::create_view_fonts(const Settings& settings) {
     const LOGFONTA overview = to_logfont(settings.overview_font);
-    const LOGFONTA data_view = to_logfont(settings.data_view_font);
+    const LOGFONTA data_view = data_view_logfont(settings.data_view_font, false);
+    const LOGFONTA data_view_bold = data_view_logfont(settings.data_view_font, true);
     overview_font_.reset(CreateFontIndirectA(&overview));
     data_view_font_.reset(CreateFontIndirectA(&data_view));
+    data_view_bold_font_.reset(CreateFontIndirectA(&data_view_bold));
 }
 
 }  // namespace lumo::win32

@@ -74,7 +74,10 @@ public:
     // Creates both view fonts from the settings' LOGFONTs.
     void create_view_fonts(const Settings& settings);
     HFONT overview_font() const { return overview_font_.get(); }
+    // The data view font as its other lines are painted (weight 400) and as
+    // its heading line is (weight 700); text measuring uses both.
     HFONT data_view_font() const { return data_view_font_.get(); }
+    HFONT data_view_bold_font() const { return data_view_bold_font_.get(); }
 
 private:
     HBITMAP load(int id, bool button_face) const;
@@ -86,6 +89,7 @@ private:
     Brush pattern_;
     Font overview_font_;
     Font data_view_font_;
+    Font data_view_bold_font_;
 };
 
 }  // namespace lumo::win32

@@ -79,6 +79,7 @@ int run_lumo(HINSTANCE instance, int show_command) {
     resources.create_view_fonts(app.settings);
     shell.overview_font = resources.overview_font();
     shell.data_view_font = resources.data_view_font();
+    shell.data_view_bold_font = resources.data_view_bold_font();
 
     if (another_instance_runs(port)) return 1;
 

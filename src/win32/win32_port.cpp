@@ -197,15 +197,17 @@ HFONT Win32Port::font_of(ViewId view) const {
     return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
-int Win32Port::text_width(ViewId view, std::string_view text) {
+int Win32Port::width_in(HFONT font, std::string_view text) {
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font_of(view));
+    HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return size.cx;
 }
+
+int Win32Port::text_width(ViewId view, std::string_view text) { return width_in(font_of(view), text); }
 
 int Win32Port::line_height(ViewId view) {
     HDC dc = GetDC(nullptr);
@@ -218,18 +220,14 @@ int Win32Port::line_height(ViewId view) {
 }
 
 int Win32Port::bold_text_width(ViewId view, std::string_view text) {
+    if (view == ViewId::data_view && data_view_bold_font) return width_in(data_view_bold_font, text);
     LOGFONTA font{};
     GetObjectA(font_of(view), sizeof font, &font);
     font.lfWeight = FW_BOLD;
     HFONT bold = CreateFontIndirectA(&font);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bold ? bold : font_of(view));
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    const int width = width_in(bold ? bold : font_of(view), text);
     if (bold) DeleteObject(bold);
-    return size.cx;
+    return width;
 }
 
 bool Win32Transport::find_calendar() {

@@ -63,11 +63,14 @@ public:
     // The fonts the views paint with (owned by the shell); measuring uses them.
     HFONT overview_font = nullptr;
     HFONT data_view_font = nullptr;
+    // The data view's heading line is measured in this one (weight 700).
+    HFONT data_view_bold_font = nullptr;
 
 private:
     HWND view_window(ViewId view) const;
     bool open_clipboard() const;
     HFONT font_of(ViewId view) const;
+    static int width_in(HFONT font, std::string_view text);
 
     ShellWindows& windows_;
 };

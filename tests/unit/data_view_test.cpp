@@ -275,6 +275,35 @@ TEST_F(DataViewTest, HoveringUnderlinesAndAClickOpens) {
     EXPECT_EQ(canvas.cursors.back(), ViewCursor::arrow);
 }
 
+// A repaint covers the underline; the shell draws it again from here.
+TEST_F(DataViewTest, TheHoveredUnderlineFollowsScrollingAndEndsWithItsLink) {
+    load("Miller \"home\"\r\nsee \"www.x.de\" ok\r\n" + std::string("a\r\nb\r\nc\r\n") + "\r\n");
+    EXPECT_FALSE(data_view.hovered_underline());
+    data_view.hover(10 * 8, y_of_row(0));
+    ASSERT_TRUE(state.link.hovering);
+    // On the heading line: bold widths (one pixel more per character here).
+    fake.bold_extra = 1;
+    EXPECT_EQ(data_view.hovered_underline(), (Underline{8 * 9 + 1, 12 * 9 + 1, 21 - 2 + 16 + 8}));
+
+    data_view.hover(6 * 8, y_of_row(1));
+    ASSERT_EQ(state.link.line, 1);
+    view.data_view_horizontal_offset = 16;
+    EXPECT_EQ(data_view.hovered_underline(), (Underline{5 * 8 - 16 + 1, 13 * 8 - 16 + 1, 21 - 2 + 3 * 16}));
+    view.data_view_horizontal_offset = 0;
+
+    // Scrolled away: nothing to draw, but still hovered.
+    view.first_scrolled_line = 1;
+    EXPECT_FALSE(data_view.hovered_underline());
+    EXPECT_TRUE(state.link.hovering);
+    view.first_scrolled_line = 0;
+
+    // The link's text changed under the mouse: the hover ends.
+    caret(1, 4);
+    engine.edit('x');
+    EXPECT_FALSE(data_view.hovered_underline());
+    EXPECT_FALSE(state.link.hovering);
+}
+
 TEST_F(DataViewTest, DoubleClickMarksAWord) {
     load("Miller\r\nM\xfcller  Stra\xdf" "e 1\r\n\r\n");
     data_view.double_click(7 * 8, y_of_row(1), false);  // on a space
