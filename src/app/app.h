@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "app/dialog_logic.h"
-#include "app/dialog_logic.h"
 #include "app/frame_logic.h"
 #include "calendar/calendar_link.h"
 #include "data/file_commands.h"
@@ -54,9 +53,6 @@ public:
     // search requests go to it (see on_search_request).
     Search search{store};
     MeasuredDataViewMetrics search_metrics{data_view_state.geometry, port_.measure};
-    // What the dialogs remember for the run (appointment, print headline,
-    // the Fileselector's last path).
-    DialogState dialog_state;
     // What the dialogs remember for the run (appointment, print headline,
     // the Fileselector's last path).
     DialogState dialog_state;
