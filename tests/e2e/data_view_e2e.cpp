@@ -1,0 +1,309 @@
+// The data view of the real lumo.exe, driven as a user drives it: a new
+// entry typed and sorted in, lines split and joined with Enter, Backspace
+// and Delete, the 255-character limit, blocks marked with Shift and by a
+// double click, and the page and Ctrl keys. Every result is read back from
+// the saved file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "data/window_title.h"
+#include "e2e/harness.h"
+#include "port/ids.h"
+#include "settings/configuration.h"
+
+namespace lumo::e2e {
+namespace {
+
+constexpr int data_view_id = 2;
+
+// An address file: each entry's lines joined by CR LF, each entry ended by
+// an empty line.
+std::string book(std::initializer_list<std::string_view> entries) {
+    std::string text;
+    for (std::string_view entry : entries) {
+        text += entry;
+        text += "\r\n\r\n";
+    }
+    return text;
+}
+
+std::string title_for(const std::string& path, char marker) {
+    std::string title(1, marker);
+    title += title_file_part(path);
+    return title;
+}
+
+// The system font, which the tests configure as the data view font.
+LOGFONTA system_logfont() {
+    LOGFONTA font{};
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof font, &font);
+    return font;
+}
+
+LogFont as_setting(const LOGFONTA& font) {
+    LogFont::Bytes bytes{};
+    static_assert(sizeof font == bytes.size());
+    std::memcpy(bytes.data(), &font, bytes.size());
+    return LogFont::from_bytes(bytes);
+}
+
+// What the data view is measured in: its caption strip and its font (the
+// configured font at weight 400 for every line below the heading).
+struct ViewMetrics {
+    int caption_height = 0;
+    int line_height = 0;
+    HFONT font = nullptr;
+
+    ViewMetrics() {
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = 340;
+        HFONT caption_font = nullptr;
+        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
+            caption_font = CreateFontIndirectA(&metrics.lfSmCaptionFont);
+        caption_height = height_of(caption_font ? caption_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+        if (caption_font) DeleteObject(caption_font);
+        LOGFONTA system = system_logfont();
+        system.lfWeight = 400;
+        font = CreateFontIndirectA(&system);
+        line_height = height_of(font);
+    }
+    ~ViewMetrics() {
+        if (font) DeleteObject(font);
+    }
+    ViewMetrics(const ViewMetrics&) = delete;
+    ViewMetrics& operator=(const ViewMetrics&) = delete;
+
+    static int height_of(HFONT f) {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, f);
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return tm.tmHeight + tm.tmExternalLeading;
+    }
+    int width_of(const std::string& text) const {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return size.cx;
+    }
+    // Client y of the middle of screen row `row` (1 and below; no scrolling).
+    int row_middle(int row) const { return caption_height + 1 + (row + 1) * line_height + line_height / 2; }
+};
+
+void send_mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+class DataViewE2e : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return lumo.folder() + name; }
+
+    // Starts lumo on `bytes` as "book.adr" and makes the data view active.
+    void start_with(const std::string& bytes) {
+        lumo.write_file("book.adr", bytes);
+        Settings settings = default_settings(LogFont{});
+        set_text(settings.file_name, path("book.adr"));
+        settings.data_view_font = as_setting(system_logfont());
+        const auto config = configuration_bytes(settings);
+        lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
+        ASSERT_TRUE(lumo.start());
+        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(data_view_id) != nullptr; })) << lumo.describe();
+        ASSERT_TRUE(lumo.bring_to_front());
+    }
+
+    // Tab from the overview makes the data view the active view.
+    void to_data_view() { lumo.press_key(VK_TAB); }
+
+    // Saves (the file has a name, so nothing is asked) and returns the file.
+    std::string save() {
+        lumo.post_command(CMD_SAVE);
+        EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == title_for(path("book.adr"), ' '); }))
+            << lumo.title();
+        return lumo.read_file("book.adr");
+    }
+
+    void keys(std::initializer_list<int> codes, bool ctrl = false, bool shift = false) {
+        for (int code : codes) lumo.press_key(code, ctrl, shift);
+    }
+
+    // A real double click at a client point of the data view.
+    void double_click(int x, int y) {
+        lumo.bring_to_front();
+        POINT p{x, y};
+        ClientToScreen(lumo.view(data_view_id), &p);
+        SetCursorPos(p.x, p.y);
+        pump_for(100);
+        for (int click = 0; click < 2; ++click) {
+            send_mouse(MOUSEEVENTF_LEFTDOWN);
+            send_mouse(MOUSEEVENTF_LEFTUP);
+        }
+        pump_for(600);
+    }
+
+    void quit() {
+        lumo.post_command(CMD_QUIT);
+        EXPECT_TRUE(calendar.wait_for("LumoQuit")) << lumo.describe();
+        EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
+    }
+
+    FakeCalendar calendar;
+    Lumo lumo;
+    ViewMetrics metrics;
+};
+
+TEST_F(DataViewE2e, ANewEntryIsTypedAndSortedIn) {
+    start_with(book({"Berta", "Dora"}));
+    lumo.post_command(CMD_NEW_ENTRY);
+    pump_for(300);
+    lumo.type_text("Carl");
+    keys({VK_TAB});  // to the overview, which sorts
+    EXPECT_EQ(save(), book({"Berta", "Carl", "Dora"}));
+
+    // The Insert key does the same from the overview.
+    lumo.press_key(VK_INSERT);
+    lumo.type_text("Anton");
+    keys({VK_TAB});
+    EXPECT_EQ(save(), book({"Anton", "Berta", "Carl", "Dora"}));
+    quit();
+}
+
+TEST_F(DataViewE2e, EnterBackspaceAndDeleteSplitAndJoinLines) {
+    start_with(book({"Anna\r\nline one"}));
+    to_data_view();
+    // Enter at the end of a line adds a blank line; typing replaces its blank.
+    keys({VK_DOWN, VK_END, VK_RETURN});
+    lumo.type_text("x");
+    EXPECT_EQ(save(), book({"Anna\r\nline one\r\nx"}));
+
+    // Backspace at the start of a line joins it to the line above; Enter in
+    // the middle splits it again; Delete at a line's end joins the next.
+    keys({VK_HOME, VK_BACK});
+    EXPECT_EQ(save(), book({"Anna\r\nline onex"}));
+    keys({VK_RETURN});
+    EXPECT_EQ(save(), book({"Anna\r\nline one\r\nx"}));
+    keys({VK_UP, VK_END, VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\nline onex"}));
+
+    // Enter at column 0 puts a blank line before; Delete on it removes it.
+    keys({VK_HOME, VK_RETURN});
+    EXPECT_EQ(save(), book({"Anna\r\n \r\nline onex"}));
+    keys({VK_UP, VK_HOME, VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\nline onex"}));
+
+    // Backspace at column 1 of a blank line only steps left; the next one
+    // removes the line and the caret ends on the line above.
+    keys({VK_END, VK_RETURN, VK_RIGHT, VK_BACK, VK_BACK});
+    lumo.type_text("!");
+    EXPECT_EQ(save(), book({"Anna\r\nline onex!"}));
+    quit();
+}
+
+TEST_F(DataViewE2e, LinesLongerThan255CharactersAreRefused) {
+    const std::string full(255, 'a');
+    const std::string long_line(200, 'b');
+    const std::string next(60, 'c');
+    start_with(book({"Anna\r\n" + full + "\r\n" + long_line + "\r\n" + next}));
+    to_data_view();
+    keys({VK_DOWN, VK_END});
+    lumo.type_text("z");
+    MessageBoxInfo box = lumo.wait_for_box("Line would be longer than 255 characters!");
+    ASSERT_NE(box.window, nullptr) << lumo.describe();
+    EXPECT_EQ(box.caption, "VORNIX-Lumo:");
+    lumo.answer(box, IDOK);
+    ASSERT_TRUE(lumo.wait_until([&] { return !IsWindow(box.window); }));
+
+    // Joining 200 and 60 characters is refused as well.
+    keys({VK_DOWN, VK_END, VK_DELETE});
+    box = lumo.wait_for_box("Line would be longer than 255 characters!");
+    ASSERT_NE(box.window, nullptr) << lumo.describe();
+    lumo.answer(box, IDOK);
+    ASSERT_TRUE(lumo.wait_until([&] { return !IsWindow(box.window); }));
+
+    keys({VK_HOME}, true);
+    lumo.type_text("Z");
+    EXPECT_EQ(save(), book({"ZAnna\r\n" + full + "\r\n" + long_line + "\r\n" + next}));
+    quit();
+}
+
+TEST_F(DataViewE2e, ShiftArrowsMarkABlockThatDeleteRemoves) {
+    start_with(book({"Anna\r\nabcdef\r\nghij"}));
+    to_data_view();
+    keys({VK_DOWN, VK_RIGHT});
+    keys({VK_RIGHT, VK_RIGHT, VK_RIGHT}, false, true);
+    keys({VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\naef\r\nghij"}));
+
+    // Saving sorted the book, which put the caret back on the heading. A
+    // block across a line break joins what is left of both lines.
+    keys({VK_DOWN, VK_RIGHT});
+    keys({VK_DOWN}, false, true);
+    keys({VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\nahij"}));
+    quit();
+}
+
+TEST_F(DataViewE2e, ADoubleClickMarksAWordThatTypingReplaces) {
+    start_with(book({"Anna\r\nfoo barbaz qux"}));
+    to_data_view();
+    const int x = 1 + metrics.width_of("foo bar");
+    double_click(x, metrics.row_middle(1));
+    lumo.type_text("X");
+    EXPECT_EQ(save(), book({"Anna\r\nfoo X qux"})) << lumo.describe();
+
+    // On a blank a double click marks nothing: Delete removes one character.
+    double_click(1 + metrics.width_of("foo X") + 2, metrics.row_middle(1));
+    keys({VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\nfoo Xqux"}));
+    quit();
+}
+
+TEST_F(DataViewE2e, PageKeysAndCtrlHomeEndMoveTheCaret) {
+    std::string entry = "Anna";
+    for (int i = 1; i <= 80; ++i) entry += "\r\nline " + std::to_string(i);
+    start_with(book({entry}));
+    to_data_view();
+    RECT client{};
+    GetClientRect(lumo.view(data_view_id), &client);
+    const int visible_rows = client.bottom / metrics.line_height;
+    ASSERT_GT(visible_rows, 4);
+
+    keys({VK_END}, true);
+    lumo.type_text("E");
+    keys({VK_HOME}, true);
+    lumo.type_text("H");
+    // From line 1 a page down moves the caret by the rows that scroll.
+    keys({VK_DOWN, VK_HOME, VK_NEXT});
+    lumo.type_text("P");
+    // Down a page and up again: back on the same line, one column on.
+    keys({VK_NEXT, VK_PRIOR});
+    lumo.type_text("Q");
+
+    std::string expected = "HAnna";
+    const int paged = 1 + (visible_rows - 3);
+    for (int i = 1; i <= 80; ++i) {
+        expected += "\r\n";
+        if (i == paged) expected += "PQ";
+        expected += "line " + std::to_string(i);
+        if (i == 80) expected += "E";
+    }
+    EXPECT_EQ(save(), book({expected}));
+    quit();
+}
+
+}  // namespace
+}  // namespace lumo::e2e
