@@ -112,6 +112,14 @@ Overview::Overview(Store& store, OverviewState& state)
 
 void Overview::repaint() { port_.frame.repaint(ViewId::overview); }
 
+void Overview::toggle_marks() {
+    if (state_.canvas != nullptr) {
+        state_.canvas->toggle_marks();
+    } else {
+        repaint();
+    }
+}
+
 void Overview::follow_selection() {
     const std::int32_t entry = std::clamp(view_.selected_entry(), 0, std::max(0, store_.entry_count()));
     view_.selected_entry_start = store_.store_released() ? 0 : store_.entry_start(entry);
@@ -213,10 +221,25 @@ void Overview::finish_move(bool shift) {
     shift_rule_after(shift);
 }
 
+// Up and Down without Shift move the frame by two toggles (off at the old
+// row, on at the new one); a scroll or a Shift range repaints in full.
+void Overview::finish_line_move(bool shift, std::int32_t old_top) {
+    clamp_selection();
+    if (shift || view_.top_entry != old_top) {
+        repaint();
+    } else {
+        toggle_marks();
+    }
+    follow_selection();
+    shift_rule_after(shift);
+}
+
 void Overview::line_up(bool shift) {
     leave_type_ahead();
     if (view_.cursor_row < 0) return;
     shift_rule_before(shift);
+    const std::int32_t old_top = view_.top_entry;
+    if (!shift) toggle_marks();
     --view_.cursor_row;
     if (view_.cursor_row < 0 && view_.top_entry > 0) {
         --view_.top_entry;
@@ -224,7 +247,7 @@ void Overview::line_up(bool shift) {
     }
     view_.cursor_row = std::max(0, view_.cursor_row);
     view_.top_entry = std::max(0, view_.top_entry);
-    finish_move(shift);
+    finish_line_move(shift, old_top);
 }
 
 void Overview::line_down(bool shift) {
@@ -233,12 +256,14 @@ void Overview::line_down(bool shift) {
     const std::int32_t count = store_.entry_count();
     if (view_.cursor_row >= v - 1 || view_.top_entry >= count) return;
     shift_rule_before(shift);
+    const std::int32_t old_top = view_.top_entry;
+    if (!shift) toggle_marks();
     if (view_.selected_entry() + 1 < count) ++view_.cursor_row;
     if (view_.cursor_row == v - 1) {
         view_.cursor_row = v - 2;
         if (view_.top_entry + v - 2 < count) ++view_.top_entry;
     }
-    finish_move(shift);
+    finish_line_move(shift, old_top);
 }
 
 void Overview::page_up(bool shift) {

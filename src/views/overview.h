@@ -63,11 +63,23 @@ private:
     std::int32_t length_ = 0;
 };
 
+// Where the shell draws at once, on the window as it stands: the selection
+// frame and the range marks by pixel inversion (paint mode toggle), so that
+// drawing them twice removes them again.
+class OverviewCanvas {
+public:
+    virtual ~OverviewCanvas() = default;
+    virtual void toggle_marks() = 0;
+};
+
 // The overview's own state beside the view positions of ViewState.
 struct OverviewState {
     OverviewGeometry geometry;
     TypeAheadText type_ahead;
     bool button_held = false;  // the left button is down in the list
+    bool moving_view = false;  // being moved by its caption strip
+    // Without a canvas, toggles become full repaints.
+    OverviewCanvas* canvas = nullptr;
 };
 
 // The entry that a type-ahead of `pattern` (NUL-terminated, all bytes >= 32)
@@ -156,6 +168,8 @@ public:
 private:
     std::int32_t visible_rows() const { return state_.geometry.visible_rows(); }
     void repaint();
+    void toggle_marks();
+    void finish_line_move(bool shift, std::int32_t old_top);
     bool clamp_selection();
     void finish_move(bool shift);
     void shift_rule_before(bool shift);

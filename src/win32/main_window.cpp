@@ -14,7 +14,7 @@ MainWindow::MainWindow(App& app, ShellWindows& windows, ShellResources& resource
       transfer_message_(transfer_message),
       bars_([this](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return procedure(hwnd, msg, wp, lp); }),
       about_(resources.instance(), windows.main),
-      overview_(app, caption_),
+      overview_(app, caption_, bars_),
       data_view_(app, caption_, bars_) {}
 
 bool MainWindow::register_classes(HINSTANCE instance) {

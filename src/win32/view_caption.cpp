@@ -43,18 +43,26 @@ ViewCaption::~ViewCaption() {
     if (font_) DeleteObject(font_);
 }
 
-void ViewCaption::paint(HDC dc, const RECT& client, const char* text, bool active) const {
+void ViewCaption::paint(HDC dc, const RECT& client, const char* text, bool active, GdiObjectPool& pool) const {
+    const int width = client.right - client.left;
+    if (width < 1 || client.bottom - client.top < 1) return;
     RECT strip{client.left, client.top, client.right, client.top + height_};
-    const int bar = active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION;
-    FillRect(dc, &strip, GetSysColorBrush(bar));
-    HGDIOBJ old = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
-    RECT text_area = strip;
-    text_area.left += 4;
-    DrawTextA(dc, text, static_cast<int>(std::strlen(text)), &text_area,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
+    FillRect(dc, &strip, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+    {
+        SelectedObject font(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+        TextOutA(dc, client.left + 2, client.top, text, static_cast<int>(std::strlen(text)));
+    }
+    HPEN pen = pool.add(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE)));
+    SelectedObject selected(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(BLACK_PEN));
+    MoveToEx(dc, client.left, client.top + height_, nullptr);
+    LineTo(dc, client.right, client.top + height_);
+}
+
+void ViewCaption::paint(HDC dc, const RECT& client, const char* text, bool active) const {
+    GdiObjectPool pool;
+    paint(dc, client, text, active, pool);
 }
 
 }  // namespace lumo::win32

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win32/gdi_pool.h"
+
 namespace lumo::win32 {
 
 class ViewCaption {
@@ -16,7 +18,11 @@ public:
 
     // tmHeight + tmExternalLeading of the small-caption font.
     int height() const { return height_; }
-    // Paints the strip across the top of `client`.
+    // `paint caption strip`: the strip across the top of `client` with the
+    // title at (2, 0), and the one-pixel line in the button face colour just
+    // below it. The line's pen goes into `pool`; the caller releases it.
+    void paint(HDC dc, const RECT& client, const char* text, bool active, GdiObjectPool& pool) const;
+    // The same with a pool of its own, released at once.
     void paint(HDC dc, const RECT& client, const char* text, bool active) const;
 
 private:

@@ -79,9 +79,13 @@ void send_mouse(DWORD flags) {
 class HeldModifiers {
 public:
     HeldModifiers(bool ctrl, bool shift) : ctrl_(ctrl), shift_(shift) {
-        if (ctrl_) send_key(VK_CONTROL, false);
-        if (shift_) send_key(VK_SHIFT, false);
-        if (ctrl_ || shift_) pump_for(100);
+        press();
+        if (!ctrl_ && !shift_) return;
+        pump_for(100);
+        // Wine may reset the modifiers' state to the X keyboard's while it
+        // settles the focus: press them once more right before the key.
+        press();
+        pump_for(30);
     }
     ~HeldModifiers() {
         if (ctrl_ || shift_) pump_for(200);
@@ -93,6 +97,11 @@ public:
     HeldModifiers& operator=(const HeldModifiers&) = delete;
 
 private:
+    void press() const {
+        if (ctrl_) send_key(VK_CONTROL, false);
+        if (shift_) send_key(VK_SHIFT, false);
+    }
+
     bool ctrl_, shift_;
 };
 
@@ -351,8 +360,14 @@ std::string Lumo::describe() const {
 
 bool Lumo::bring_to_front() const {
     if (!main_) return false;
+    // Under Wine every change of focus makes lumo take the modifier keys'
+    // state from the X keyboard again, a while later: change it only when
+    // needed, and let it settle before any key is pressed.
+    if (GetForegroundWindow() == main_) return true;
     SetForegroundWindow(main_);
-    return pump_until([&] { return GetForegroundWindow() == main_; }, 3000);
+    const bool in_front = pump_until([&] { return GetForegroundWindow() == main_; }, 3000);
+    pump_for(300);
+    return in_front;
 }
 
 void Lumo::press_key(int vk, bool ctrl, bool shift) const {

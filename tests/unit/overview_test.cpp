@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -452,6 +453,60 @@ TEST_F(OverviewTest, AnEmptyStoreKeepsRowAndTopAtZero) {
     EXPECT_EQ(ov.prepare_paint(), 10);
     EXPECT_EQ(ov.rows_with_entries(10), 0);
     EXPECT_FALSE(ov.delete_selected_entry());
+}
+
+// The window as a canvas sees it: which rows show the inverted frame.
+class FrameScreen final : public OverviewCanvas {
+public:
+    explicit FrameScreen(const ViewState& view) : view_(view) {}
+    void toggle_marks() override {
+        const std::int32_t row = view_.cursor_row;
+        if (framed_.erase(row) == 0) framed_.insert(row);
+        ++toggles;
+    }
+    // A full paint draws the frame once, at the cursor row.
+    void paint_full() { framed_ = {view_.cursor_row}; }
+    const std::set<std::int32_t>& framed() const { return framed_; }
+    int toggles = 0;
+
+private:
+    const ViewState& view_;
+    std::set<std::int32_t> framed_;
+};
+
+TEST_F(OverviewTest, UpAndDownMoveTheFrameByTogglesAndRepaintOnlyWhenTheListScrolls) {
+    load(numbered(20));
+    FrameScreen screen(view);
+    state.canvas = &screen;
+    screen.paint_full();
+    const auto overview_repaints = [&] {
+        return std::count(fake.calls.begin(), fake.calls.end(), "repaint overview");
+    };
+
+    ov.line_down(false);
+    ov.line_down(false);
+    ov.line_up(false);
+    EXPECT_EQ(screen.framed(), std::set<std::int32_t>{1});
+    EXPECT_EQ(screen.toggles, 6);
+    EXPECT_EQ(overview_repaints(), 0);
+
+    // Up on the first entry takes the frame off and puts it back.
+    ov.line_up(false);
+    ov.line_up(false);
+    EXPECT_EQ(screen.framed(), std::set<std::int32_t>{0});
+
+    // Down at row V - 2 scrolls: a full paint follows.
+    view.cursor_row = 8;
+    screen.paint_full();
+    ov.line_down(false);
+    EXPECT_EQ(view.top_entry, 1);
+    EXPECT_GT(overview_repaints(), 0);
+
+    // With Shift the range is painted in full, not toggled.
+    const int toggles = screen.toggles;
+    ov.line_up(true);
+    EXPECT_EQ(screen.toggles, toggles);
+    EXPECT_TRUE(view.entry_range.marked);
 }
 
 }  // namespace

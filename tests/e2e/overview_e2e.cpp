@@ -1,0 +1,179 @@
+// The Overview of the real lumo.exe driven with keys, typed text and mouse
+// clicks: the selected entry is found out by deleting it and saving, which
+// leaves exactly that entry missing from the file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+#include "port/ids.h"
+#include "settings/configuration.h"
+
+namespace lumo::e2e {
+namespace {
+
+std::string book(const std::vector<std::string>& headings) {
+    std::string text;
+    for (const auto& heading : headings) text += heading + "\r\nSome Street 1\r\n\r\n";
+    return text;
+}
+
+std::vector<std::string> numbered(int count) {
+    std::vector<std::string> headings;
+    for (int i = 0; i < count; ++i) headings.push_back("Entry " + std::to_string(100 + i));
+    return headings;
+}
+
+std::vector<std::string> without(std::vector<std::string> headings, std::vector<int> gone) {
+    // Highest first, so the earlier indexes stay valid.
+    std::sort(gone.rbegin(), gone.rend());
+    for (int i : gone) headings.erase(headings.begin() + i);
+    return headings;
+}
+
+// The overview's layout as lumo computes it: the caption strip in the small
+// caption font, rows one and a half lines of the overview font apart (the
+// configuration below leaves the font at its defaults).
+struct OverviewLayout {
+    int caption_height = 0;
+    int line_height = 0;
+    int row_height() const { return line_height + line_height / 2; }
+    // A client y inside screen row `row`.
+    int row_y(int row) const { return caption_height + 1 + row * row_height() + row_height() / 2; }
+};
+
+int font_line_height(const LOGFONTA& description) {
+    HFONT font = CreateFontIndirectA(&description);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return tm.tmHeight + tm.tmExternalLeading;
+}
+
+OverviewLayout overview_layout() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = 340;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
+    return {font_line_height(metrics.lfSmCaptionFont), font_line_height(LOGFONTA{})};
+}
+
+class OverviewE2e : public ::testing::Test {
+protected:
+    void start_with(const std::vector<std::string>& headings) {
+        headings_ = headings;
+        original_ = book(headings);
+        lumo.write_file("book.adr", original_);
+        Settings settings = default_settings(LogFont{});
+        set_text(settings.file_name, lumo.folder() + "book.adr");
+        const auto bytes = configuration_bytes(settings);
+        lumo.write_file(std::string(configuration_file_name), std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(lumo.start());
+        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(2) != nullptr; })) << lumo.describe();
+        ASSERT_TRUE(lumo.bring_to_front()) << lumo.describe();
+        pump_for(300);
+    }
+
+    // The overview's visible rows, as lumo counts them.
+    int visible_rows() const {
+        RECT client{};
+        GetClientRect(lumo.view(1), &client);
+        return client.bottom / layout.row_height();
+    }
+
+    // Delete asks first; Yes removes.
+    void delete_answering_yes(const std::string& question) {
+        lumo.press_key(VK_DELETE);
+        MessageBoxInfo box = lumo.wait_for_box(question);
+        ASSERT_NE(box.window, nullptr) << lumo.describe();
+        EXPECT_EQ(box.caption, "VORNIX-Lumo:");
+        lumo.answer(box, IDYES);
+        pump_for(300);
+    }
+
+    // Saves and expects the file to hold exactly `headings`.
+    void expect_saved(const std::vector<std::string>& headings) {
+        lumo.post_command(CMD_SAVE);
+        const std::string expected = book(headings);
+        EXPECT_TRUE(lumo.wait_until([&] { return lumo.read_file("book.adr") == expected; }, 8000))
+            << "saved:\n" << lumo.read_file("book.adr") << "\n" << lumo.describe();
+    }
+
+    void TearDown() override {
+        if (!lumo.running()) return;
+        lumo.post_command(CMD_QUIT);
+        // A modified book is saved at the end only after a question: say No.
+        MessageBoxInfo box = lumo.wait_for_box("", 2000);
+        if (box.window) lumo.answer(box, IDNO);
+        lumo.wait_for_exit(8000);
+    }
+
+    FakeCalendar calendar;
+    Lumo lumo;
+    OverviewLayout layout = overview_layout();
+    std::vector<std::string> headings_;
+    std::string original_;
+};
+
+TEST_F(OverviewE2e, TypingTheBeginningOfAHeadingSelectsThatEntry) {
+    start_with({"Adler, Bernd", "Bauer, Karl", "Meier, Anna", "Mueller, Jan", "Schmidt, Eva", "Zander, Paul"});
+    lumo.type_text("mu");
+    // Esc ends the type-ahead; the list stays where the search put it.
+    lumo.press_key(VK_ESCAPE);
+    delete_answering_yes("Really delete this entry?");
+    expect_saved(without(headings_, {3}));
+}
+
+TEST_F(OverviewE2e, CtrlEndAndCtrlHomeSelectTheLastAndTheFirstEntry) {
+    start_with(numbered(60));
+    lumo.press_key(VK_END, true);
+    delete_answering_yes("Really delete this entry?");
+    lumo.press_key(VK_HOME, true);
+    delete_answering_yes("Really delete this entry?");
+    expect_saved(without(headings_, {0, 59}));
+}
+
+TEST_F(OverviewE2e, PageDownMovesAWindowLessTwoRowsAndPageUpComesBack) {
+    start_with(numbered(60));
+    const int step = visible_rows() - 2;
+    ASSERT_GT(step, 0);
+    lumo.press_key(VK_NEXT);
+    delete_answering_yes("Really delete this entry?");
+    lumo.press_key(VK_PRIOR);
+    delete_answering_yes("Really delete this entry?");
+    expect_saved(without(headings_, {0, step}));
+}
+
+TEST_F(OverviewE2e, ShiftDownMarksARangeThatDeleteRemovesAfterAsking) {
+    start_with(numbered(20));
+    lumo.press_key(VK_DOWN);
+    lumo.press_key(VK_DOWN, false, true);
+    lumo.press_key(VK_DOWN, false, true);
+    delete_answering_yes("Really delete these entries?");
+    expect_saved(without(headings_, {1, 2, 3}));
+}
+
+TEST_F(OverviewE2e, AClickSelectsTheRowAndShiftClickMarksUpToIt) {
+    start_with(numbered(20));
+    lumo.click_view(1, 40, layout.row_y(4));
+    delete_answering_yes("Really delete this entry?");
+    expect_saved(without(headings_, {4}));
+
+    // The selection is now entry 4 of the shorter list (the old entry 5).
+    lumo.click_view(1, 40, layout.row_y(1));
+    lumo.click_view(1, 40, layout.row_y(3), true);
+    delete_answering_yes("Really delete these entries?");
+    expect_saved(without(headings_, {1, 2, 3, 4}));
+}
+
+}  // namespace
+}  // namespace lumo::e2e
