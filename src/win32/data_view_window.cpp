@@ -7,6 +7,7 @@
 
 #include "app/keyboard.h"
 #include "port/ids.h"
+#include "views/view_frame.h"
 #include "win32/data_view_painter.h"
 #include "win32/window_thunk.h"
 
@@ -23,9 +24,6 @@ constexpr DWORD view_style =
 // passes of marking by dragging when nothing scrolled.
 constexpr DWORD hold_test_ms = 200;
 constexpr DWORD drag_poll_ms = 10;
-
-// The smallest size the view may be dragged to.
-constexpr int minimum_width = 100;
 
 // Win32's scroll codes SB_LINEUP (0) to SB_THUMBTRACK (5) are the model's.
 std::optional<ScrollCode> scroll_code(int code) {
@@ -95,6 +93,9 @@ LRESULT DataViewWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETMINMAXINFO:
         on_get_min_max_info(*reinterpret_cast<MINMAXINFO*>(lp));
+        return 0;
+    case WM_CAPTURECHANGED:
+        mover_.capture_lost();
         return 0;
     case WM_KEYDOWN:
     case WM_CHAR:
@@ -190,7 +191,7 @@ void DataViewWindow::on_paint() {
     update_geometry();
     RECT client{};
     GetClientRect(window_, &client);
-    caption_.paint(dc, client, caption_text, is_active());
+    caption_.paint(dc, client, caption_text, is_active(), pool_);
     pool_.release();
     DataView& dv = app_.data_view;
     dv.prepare_paint(DataViewPaintMode::full);
@@ -239,24 +240,18 @@ void DataViewWindow::on_move_or_size() {
     RECT r{};
     GetWindowRect(window_, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    Rect place{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    // The view never slides under the toolbar.
-    const int top_limit = bars_.toolbar_height() + 1;
-    if (place.y < top_limit) {
-        place.height -= top_limit - place.y;
-        place.y = top_limit;
-        app_.settings.data_view_rectangle = place;
-        SetWindowPos(window_, nullptr, place.x, place.y, place.width, place.height, SWP_SHOWWINDOW);
-        return;
-    }
-    app_.settings.data_view_rectangle = place;
+    const Rect place{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const Rect kept = kept_below_toolbar(place, bars_.toolbar_height());
+    app_.settings.data_view_rectangle = kept;
+    if (kept != place)
+        SetWindowPos(window_, nullptr, kept.x, kept.y, kept.width, kept.height, SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
 void DataViewWindow::on_get_min_max_info(MINMAXINFO& info) const {
     HWND parent = GetParent(window_);
     if (!window_ || IsIconic(window_) || (parent && IsIconic(parent))) return;
-    const int line_height = app_.data_view_state.geometry.line_height;
-    info.ptMinTrackSize = {minimum_width, 3 * caption_.height() + 4 * line_height};
+    const ViewMinimum minimum = view_minimum_size(caption_.height(), app_.data_view_state.geometry.line_height);
+    info.ptMinTrackSize = {minimum.width, minimum.height};
 }
 
 // ---- Activation and scroll bars ------------------------------------------------------
@@ -284,10 +279,7 @@ void DataViewWindow::on_scroll(bool vertical, int code) {
 // ---- Mouse -----------------------------------------------------------------------------
 
 void DataViewWindow::on_mouse_move(int x, int y) {
-    if (app_.data_view_state.moving_view) {
-        // Moving by the caption strip: see begin_move_by_caption.
-        return;
-    }
+    if (mover_.drag(window_, x, y)) return;
     app_.data_view.hover(x, y);
 }
 
@@ -298,7 +290,7 @@ void DataViewWindow::open_link(const std::string& link) const {
 
 void DataViewWindow::on_button_down(int x, int y, bool left) {
     DataView& dv = app_.data_view;
-    if (left && y >= caption_.height()) {
+    if (left && !mover_.on_caption(y)) {
         if (const auto link = dv.link_click(key_down(VK_CONTROL))) {
             open_link(*link);
             return;
@@ -306,15 +298,14 @@ void DataViewWindow::on_button_down(int x, int y, bool left) {
     }
     button_held_ = true;
     BringWindowToTop(window_);
-    if (y < caption_.height()) {
-        if (left) begin_move_by_caption(x, y);
+    if (mover_.on_caption(y)) {
+        if (left) mover_.press(window_, x, y);
         return;
     }
     const bool shift = key_down(VK_SHIFT);
     // A press is told from a click by whether the button is still down a
     // moment later; with Shift the block is extended at once.
-    if (!shift) Sleep(hold_test_ms);
-    button_held_ = key_down(VK_LBUTTON);
+    button_held_ = shift ? key_down(VK_LBUTTON) : left_button_still_down_after(hold_test_ms);
     set_cursor(button_held_ ? ViewCursor::pointing_hand : ViewCursor::i_beam);
     if (dv.press_sampled(x, y, shift, button_held_)) press_and_hold(x, y, shift);
 }
@@ -350,22 +341,14 @@ void DataViewWindow::mark_by_dragging() {
 
 void DataViewWindow::on_button_up() {
     button_held_ = false;
-    if (app_.data_view_state.moving_view) {
-        ReleaseCapture();
-        app_.data_view_state.moving_view = false;
-    }
+    mover_.release();
 }
 
 void DataViewWindow::on_double_click(int x, int y) {
     button_held_ = true;
     BringWindowToTop(window_);
-    if (y < caption_.height()) return;
+    if (mover_.on_caption(y)) return;
     app_.data_view.double_click(x, y, key_down(VK_SHIFT));
-}
-
-void DataViewWindow::begin_move_by_caption(int, int) {
-    // Moving a view by its caption strip is shared with the overview and
-    // lives in one place for both views; it is wired in here.
 }
 
 }  // namespace lumo::win32

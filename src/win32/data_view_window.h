@@ -14,6 +14,7 @@
 #include "win32/frame_bars.h"
 #include "win32/gdi_pool.h"
 #include "win32/view_caption.h"
+#include "win32/view_mover.h"
 
 namespace lumo::win32 {
 
@@ -74,7 +75,6 @@ private:
     void open_link(const std::string& link) const;
     void press_and_hold(int x, int y, bool shift);
     void mark_by_dragging();
-    void begin_move_by_caption(int x, int y);
     void update_geometry();
     // Draws one planned pass (and the hovered link's underline) on `dc`.
     void paint_pass(HDC dc, const DataViewPaint& paint);
@@ -82,6 +82,8 @@ private:
     App& app_;
     const ViewCaption& caption_;
     const FrameBars& bars_;
+    // Moves the view by its caption strip (shared with the overview).
+    ViewMover mover_{bars_, caption_, app_.data_view_state.moving_view, app_.settings.data_view_rectangle};
     HWND window_ = nullptr;
     GdiObjectPool pool_;
     HCURSOR cursor_ = nullptr;  // what WM_SETCURSOR shows in the client area

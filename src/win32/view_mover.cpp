@@ -12,7 +12,13 @@ bool left_button_still_down_after(DWORD ms) {
 }
 
 void ViewMover::press(HWND view, int x, int y) {
-    press_ = {x, y};
+    // Where the press lies from the window's corner (its frame included),
+    // so that the view does not jump by its frame when the move begins.
+    POINT at{x, y};
+    ClientToScreen(view, &at);
+    RECT frame{};
+    GetWindowRect(view, &frame);
+    press_ = {at.x - frame.left, at.y - frame.top};
     if (!left_button_still_down_after(100)) {
         moving_ = false;
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));

@@ -40,7 +40,7 @@ private:
     const ViewCaption& caption_;
     bool& moving_;
     const Rect& place_;
-    POINT press_{};
+    POINT press_{};  // from the view's top-left window corner
 };
 
 // Waits `ms` milliseconds on the tick count, the way the views tell a click

@@ -175,5 +175,37 @@ TEST_F(OverviewE2e, AClickSelectsTheRowAndShiftClickMarksUpToIt) {
     expect_saved(without(headings_, {1, 2, 3, 4}));
 }
 
+// A view's rectangle in the main window's client coordinates.
+RECT place_of(HWND view) {
+    RECT r{};
+    GetWindowRect(view, &r);
+    MapWindowPoints(nullptr, GetParent(view), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+TEST_F(OverviewE2e, TheCaptionStripCarriesTheViewButNeverAboveTheToolbar) {
+    start_with(numbered(5));
+    HWND overview = lumo.view(1);
+    const RECT before = place_of(overview);
+    const int y = layout.caption_height / 2;
+    lumo.drag_view(1, 30, y, 30 + 80, y + 50);
+    RECT after = place_of(overview);
+    EXPECT_EQ(after.left, before.left + 80);
+    EXPECT_EQ(after.top, before.top + 50);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+
+    // Dragged far up and left it stops at the left edge and right below the
+    // toolbar, where side by side placed it at the start.
+    lumo.drag_view(1, 30, y, 30 - 2000, y - 2000);
+    after = place_of(overview);
+    EXPECT_EQ(after.left, 0);
+    EXPECT_EQ(after.top, before.top);
+
+    // A click on the strip released at once moves nothing.
+    lumo.click_view(1, 30, y);
+    const RECT clicked = place_of(overview);
+    EXPECT_TRUE(EqualRect(&after, &clicked) != FALSE);
+}
+
 }  // namespace
 }  // namespace lumo::e2e
