@@ -34,6 +34,8 @@ fi
 folder=build/run
 mkdir -p "$folder"
 cp build/win64/lumo.exe build/win64/vornix.exe "$folder/"
+mkdir -p "$folder/DOC"
+cp build/win64/DOC/V_LUMO.HTM "$folder/DOC/"
 # lumo reopens the file its configuration names. Name the chosen book (a copy,
 # so the original stays as it is) when one is given or nothing is configured
 # yet; the settings the short configuration leaves out take their defaults.

@@ -28,6 +28,16 @@ target_compile_definitions(vornix PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _W
 target_link_libraries(vornix PRIVATE lumo_core user32 gdi32)
 target_link_options(vornix PRIVATE ${LUMO_STATIC})
 
+# The help page beside the exe as DOC\V_LUMO.HTM, where F1 looks for it.
+set(LUMO_HELP_PAGE ${CMAKE_BINARY_DIR}/DOC/V_LUMO.HTM)
+add_custom_command(OUTPUT ${LUMO_HELP_PAGE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/DOC
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/doc/V_LUMO.HTM ${LUMO_HELP_PAGE}
+  DEPENDS ${CMAKE_SOURCE_DIR}/doc/V_LUMO.HTM
+  COMMENT "Help page DOC/V_LUMO.HTM")
+add_custom_target(help_page ALL DEPENDS ${LUMO_HELP_PAGE})
+add_dependencies(lumo help_page)
+
 if(LUMO_WINDOWS_TESTS)
   enable_testing()
   # GoogleTest from the sources Debian's googletest package installs.
@@ -52,7 +62,7 @@ if(LUMO_WINDOWS_TESTS)
                              LUMO_EXE_NAME="lumo.exe")
   target_link_libraries(e2e_tests PRIVATE lumo_core gtest_win user32 gdi32)
   target_link_options(e2e_tests PRIVATE ${LUMO_STATIC})
-  add_dependencies(e2e_tests lumo)
+  add_dependencies(e2e_tests lumo vornix)
   add_test(NAME e2e COMMAND e2e_tests --gtest_brief=1)
   set_tests_properties(e2e PROPERTIES LABELS e2e TIMEOUT 1200 RUN_SERIAL TRUE)
 endif()
