@@ -142,12 +142,14 @@ void paint_cell(HDC dc, const RECT& cell, const calendar::Date& date, const Mont
     SetTextColor(dc, !in_month ? RGB(180, 180, 180) : weekend ? RGB(170, 40, 40) : RGB(30, 30, 30));
     SelectObject(dc, count > 0 && in_month ? fonts.bold : fonts.normal);
     const std::string number = std::to_string(date.day);
-    RECT text = {cell.left + 4, cell.top + 3, cell.right - 5, cell.bottom};
-    DrawTextA(dc, number.c_str(), -1, &text, DT_RIGHT | DT_TOP | DT_SINGLELINE);
+    RECT text = {cell.left, cell.top + 4, cell.right, cell.bottom};
+    DrawTextA(dc, number.c_str(), -1, &text, DT_CENTER | DT_TOP | DT_SINGLELINE);
     if (count == 0 || !in_month) return;
-    // One short bar per appointment (at most four) along the cell's foot.
-    for (int i = 0; i < std::min(count, 4); ++i) {
-        const int x = cell.left + 5 + i * 11;
+    // One short bar per appointment (at most four), centred under the number.
+    const int bars = std::min(count, 4);
+    const int left = (cell.left + cell.right - (bars * 11 - 3)) / 2;
+    for (int i = 0; i < bars; ++i) {
+        const int x = left + i * 11;
         fill(dc, RECT{x, cell.bottom - 8, x + 8, cell.bottom - 5}, accent);
     }
 }
@@ -161,8 +163,7 @@ void paint_grid(HDC dc, const RECT& grid, const MonthState& state, const Fonts& 
         RECT head = cell_rect(grid, -1, column);
         head.top = grid.top;
         head.bottom = grid.top + header_height;
-        head.right -= 5;
-        DrawTextA(dc, names[column], -1, &head, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+        DrawTextA(dc, names[column], -1, &head, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     std::array<int, 32> counts{};
     for (const auto& a : state.shown) ++counts[static_cast<std::size_t>(a.date.day)];
