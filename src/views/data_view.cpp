@@ -440,15 +440,20 @@ void DataView::hover(std::int32_t x, std::int32_t y) {
     }
 }
 
-std::optional<Underline> DataView::hovered_underline() {
+// The text may have changed under a link that is still hovered (typing
+// sends no mouse move): then the hover ends.
+bool DataView::hovered_link_intact() {
     LinkHover& link = state_.link;
-    if (!link.hovering) return std::nullopt;
-    // The text may have changed under a link that is still hovered.
+    if (!link.hovering) return false;
     const auto found = link_at(link.line, link.open_column + 1);
-    if (!found || found->first != link.open_column || found->second != link.close_column) {
-        link.hovering = false;
-        return std::nullopt;
-    }
+    if (found && found->first == link.open_column && found->second == link.close_column) return true;
+    link.hovering = false;
+    return false;
+}
+
+std::optional<Underline> DataView::hovered_underline() {
+    if (!hovered_link_intact()) return std::nullopt;
+    LinkHover& link = state_.link;
     const std::int32_t row = row_of_line(link.line);
     if (link.line > 0 && (row < 1 || row > visible_rows())) return std::nullopt;
     const std::string_view text = line_text(link.line);
@@ -464,11 +469,10 @@ std::optional<Underline> DataView::hovered_underline() {
 
 std::optional<std::string> DataView::link_click(bool ctrl) {
     LinkHover& link = state_.link;
-    if (!link.hovering || ctrl) return std::nullopt;
+    if (!link.hovering || ctrl || !hovered_link_intact()) return std::nullopt;
     link.hovering = false;
     const std::string_view text = line_text(link.line);
     const auto from = static_cast<std::size_t>(link.open_column) + 1;
-    if (from > text.size() || link.close_column <= link.open_column) return std::string();
     const auto count = std::min(static_cast<std::size_t>(link.close_column - link.open_column - 1), max_link_length);
     return std::string(text.substr(from, count));
 }

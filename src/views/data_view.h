@@ -241,6 +241,7 @@ private:
     std::int32_t row_of_line(std::int32_t line) const;
     std::int32_t row_text_top(std::int32_t row) const;
     void wipe_link();
+    bool hovered_link_intact();
     std::int32_t clamp_column(std::int32_t line, std::int32_t column);
 
     Store& store_;

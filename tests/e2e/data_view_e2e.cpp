@@ -272,6 +272,29 @@ TEST_F(DataViewE2e, ADoubleClickMarksAWordThatTypingReplaces) {
     quit();
 }
 
+TEST_F(DataViewE2e, AClickPlacesTheCaretAndPressingAndDraggingMarks) {
+    start_with(book({"Anna\r\nabcdefgh"}));
+    // A click activates the view and puts the caret before the character
+    // whose left edge is nearest right of the mouse.
+    const auto column_x = [&](const std::string& before) { return 2 + metrics.width_of(before); };
+    const int y = metrics.row_middle(1);
+    lumo.click_view(data_view_id, column_x("abc"), y);
+    lumo.type_text("X");
+    EXPECT_EQ(save(), book({"Anna\r\nabcXdefgh"}));
+
+    // Held and dragged: the block runs from the press to the release.
+    lumo.drag_view(data_view_id, column_x("a"), y, column_x("abcXd"), y);
+    keys({VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\naefgh"}));
+
+    // Shift+click marks from the caret to the click.
+    lumo.click_view(data_view_id, column_x("a"), y);
+    lumo.click_view(data_view_id, column_x("aef"), y, true);
+    keys({VK_DELETE});
+    EXPECT_EQ(save(), book({"Anna\r\nagh"}));
+    quit();
+}
+
 TEST_F(DataViewE2e, PageKeysAndCtrlHomeEndMoveTheCaret) {
     std::string entry = "Anna";
     for (int i = 1; i <= 80; ++i) entry += "\r\nline " + std::to_string(i);

@@ -297,9 +297,14 @@ TEST_F(DataViewTest, TheHoveredUnderlineFollowsScrollingAndEndsWithItsLink) {
     EXPECT_TRUE(state.link.hovering);
     view.first_scrolled_line = 0;
 
-    // The link's text changed under the mouse: the hover ends.
+    // The link's text changed under the mouse: the hover ends, and a click
+    // there is an ordinary one rather than opening a shifted piece of text.
     caret(1, 4);
     engine.edit('x');
+    EXPECT_FALSE(data_view.link_click(false));
+    EXPECT_FALSE(state.link.hovering);
+    data_view.hover(6 * 8, y_of_row(1));
+    engine.edit('y');
     EXPECT_FALSE(data_view.hovered_underline());
     EXPECT_FALSE(state.link.hovering);
 }
