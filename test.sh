@@ -2,7 +2,8 @@
 # Installs what is missing, builds the three presets and runs every test
 # level through ctest: native unit tests and fuzz replays, then the Win32 and
 # end-to-end tests of the win64 build under Wine. The win32 (i686) release
-# build is compiled but cannot run here.
+# build is compiled but cannot run here; its Windows package is made and its
+# contents checked.
 set -euo pipefail
 cd "$(dirname "$0")"
 export LUMO_ROOT=$PWD
@@ -28,6 +29,9 @@ file build/win32/lumo.exe | grep -q 'PE32 executable (GUI) Intel 80386' \
 
 echo "== test native"
 ctest --preset native
+
+echo "== test package"
+tests/package/package_test.sh build/win32
 
 echo "== test win64 (Wine)"
 private_display

@@ -20,6 +20,10 @@ have clang++ || need+=(clang)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+# The Windows package: zip and its check, and NSIS for the installer.
+have zip || need+=(zip)
+have unzip || need+=(unzip)
+have makensis || need+=(nsis)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"

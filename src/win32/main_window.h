@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "win32/about_box.h"
 #include "win32/data_view_window.h"
+#include "win32/dialogs.h"
 #include "win32/frame_bars.h"
 #include "win32/overview_window.h"
 #include "win32/shell_resources.h"
@@ -80,6 +81,8 @@ private:
     AboutBox about_;
     OverviewWindow overview_;
     DataViewWindow data_view_;
+    // The dialog commands (search, replace, configuration, calendar, password).
+    Dialogs dialogs_{app_, windows_, resources_.instance()};
 };
 
 }  // namespace lumo::win32

@@ -7,6 +7,7 @@
 #include "calendar/calendar_texts.h"
 #include "port/ids.h"
 #include "win32/block_dialog.h"
+#include "win32/dialogs.h"
 
 namespace lumo::win32 {
 
@@ -24,10 +25,9 @@ Answer Win32Port::message_box(std::string_view text, std::string_view caption, s
     return static_cast<Answer>(MessageBoxA(owner, z(text).c_str(), z(caption).c_str(), style));
 }
 
-std::optional<std::string> Win32Port::ask_password(PasswordPrompt) {
-    // The password dialogs arrive with the dialogs; until then a protected
-    // file counts as cancelled.
-    return std::nullopt;
+std::optional<std::string> Win32Port::ask_password(PasswordPrompt which) {
+    HWND owner = IsWindow(windows_.main) ? windows_.main : nullptr;
+    return run_password_prompt(GetModuleHandleA(nullptr), owner, which);
 }
 
 std::optional<std::string> Win32Port::choose_file(const FileDialogRequest& request) {
