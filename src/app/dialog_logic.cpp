@@ -164,13 +164,16 @@ FileDialogRequest fileselector_request(std::string_view last_chosen, std::string
 }
 
 std::string quoted_path(std::string_view path) {
-    if (path.find(' ') == std::string_view::npos) return "\"" + std::string(path) + "\"";
-    std::string quoted = "\"'";
+    const bool blank = path.find(' ') != std::string_view::npos;
+    std::string quoted(1, '"');
+    if (blank) quoted += '\'';
     for (const char c : path) {
         quoted += c;
-        if (c == '\'') quoted += '\'';
+        if (blank && c == '\'') quoted += '\'';
     }
-    return quoted + "'\"";
+    if (blank) quoted += '\'';
+    quoted += '"';
+    return quoted;
 }
 
 // ---- Values of the dialogs ---------------------------------------------------------

@@ -283,6 +283,28 @@ LRESULT MainWindow::on_command(int id) {
         rotate_views(app_);
         repaint_captions();
         break;
+    case CMD_SEARCH:
+    case CMD_FIND_NEXT:
+    case CMD_REPLACE:
+    case CMD_REPLACE_NEXT:
+    case CMD_GENERAL_CONFIGURATION:
+    case CMD_TEXT_PREDEFINITIONS:
+    case CMD_APPOINTMENT:
+    case CMD_CALENDAR_SEARCH:
+    case CMD_PASSWORD:
+    case CMD_CHOOSE_PREDEFINITION:
+    case CMD_PREDEFINITION_1:
+    case CMD_PREDEFINITION_2:
+    case CMD_PREDEFINITION_3:
+    case CMD_PREDEFINITION_4:
+    case CMD_PREDEFINITION_5:
+    case CMD_PREDEFINITION_6:
+    case CMD_PREDEFINITION_7:
+    case CMD_PREDEFINITION_8:
+    case CMD_PREDEFINITION_9:
+    case CMD_PREDEFINITION_10:
+        dialogs_.on_command(id);
+        break;
     case CMD_INFO:
     case CMD_INFO_2:
     case CMD_INFO_3:

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -239,6 +241,240 @@ TEST_F(LumoResources, IconsLoadAtTheirSizes) {
 TEST_F(LumoResources, VersionAndManifestArePresent) {
     EXPECT_NE(FindResourceA(image_.get(), MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION), nullptr);
     EXPECT_NE(FindResourceA(image_.get(), MAKEINTRESOURCEA(1), RT_MANIFEST), nullptr);
+}
+
+// ---- Dialog templates -------------------------------------------------------------
+
+struct TemplateItem {
+    std::uint32_t id = 0;
+    std::uint32_t style = 0;
+    std::string text;
+};
+
+struct DialogTemplate {
+    std::uint32_t style = 0;
+    std::string caption;
+    int point_size = 0;
+    std::string font;
+    std::vector<TemplateItem> items;
+};
+
+// Reads a DLGTEMPLATEEX as the resource compiler writes DIALOGEX.
+class TemplateReader {
+public:
+    explicit TemplateReader(const BYTE* data) : base_(data), p_(data) {}
+
+    DialogTemplate read() {
+        DialogTemplate result;
+        word();  // version
+        EXPECT_EQ(word(), 0xFFFF) << "not an extended template";
+        dword();  // help id
+        dword();  // extended style
+        result.style = dword();
+        const int count = word();
+        for (int i = 0; i < 4; ++i) word();  // position and size
+        text_or_ordinal();                   // menu
+        text_or_ordinal();                   // class
+        result.caption = text_or_ordinal();
+        if (result.style & (DS_SETFONT | DS_SHELLFONT)) {
+            result.point_size = word();
+            word();  // weight
+            p_ += 2;  // italic, character set
+            result.font = text_or_ordinal();
+        }
+        for (int i = 0; i < count; ++i) result.items.push_back(item());
+        return result;
+    }
+
+private:
+    WORD word() {
+        WORD w;
+        std::memcpy(&w, p_, 2);
+        p_ += 2;
+        return w;
+    }
+    DWORD dword() {
+        DWORD d;
+        std::memcpy(&d, p_, 4);
+        p_ += 4;
+        return d;
+    }
+    void align() {
+        while ((p_ - base_) % 4 != 0) ++p_;
+    }
+    // A UTF-16 text, given back in code page 1252; an ordinal as "#n".
+    std::string text_or_ordinal() {
+        const WORD first = word();
+        if (first == 0) return {};
+        if (first == 0xFFFF) {
+            std::string ordinal(1, '#');
+            ordinal += std::to_string(word());
+            return ordinal;
+        }
+        std::wstring wide(1, static_cast<wchar_t>(first));
+        for (WORD w = word(); w != 0; w = word()) wide.push_back(static_cast<wchar_t>(w));
+        char bytes[512] = {};
+        const int n = WideCharToMultiByte(1252, 0, wide.c_str(), static_cast<int>(wide.size()), bytes, sizeof bytes,
+                                          nullptr, nullptr);
+        return std::string(bytes, static_cast<std::size_t>(std::max(n, 0)));
+    }
+    TemplateItem item() {
+        align();
+        TemplateItem result;
+        dword();  // help id
+        dword();  // extended style
+        result.style = dword();
+        for (int i = 0; i < 4; ++i) word();
+        result.id = dword();
+        text_or_ordinal();  // class
+        result.text = text_or_ordinal();
+        p_ += word();  // creation data
+        return result;
+    }
+
+    const BYTE* base_;
+    const BYTE* p_;
+};
+
+class DialogTemplates : public LumoResources {
+protected:
+    DialogTemplate load_template(int id) const {
+        const HRSRC found = FindResourceA(image_.get(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+        EXPECT_NE(found, nullptr) << "dialog " << id;
+        if (!found) return {};
+        const HGLOBAL loaded = LoadResource(image_.get(), found);
+        return TemplateReader(static_cast<const BYTE*>(LockResource(loaded))).read();
+    }
+};
+
+// The ids of a template's controls in their order, statics without one left out.
+std::vector<std::uint32_t> control_ids(const DialogTemplate& dialog) {
+    std::vector<std::uint32_t> ids;
+    for (const TemplateItem& item : dialog.items)
+        if (item.id != 0xFFFF && item.id != 0xFFFFFFFF) ids.push_back(item.id);
+    return ids;
+}
+
+// The texts a template shows, in their order.
+std::vector<std::string> control_texts(const DialogTemplate& dialog) {
+    std::vector<std::string> texts;
+    for (const TemplateItem& item : dialog.items)
+        if (!item.text.empty()) texts.push_back(item.text);
+    return texts;
+}
+
+std::uint32_t style_of(const DialogTemplate& dialog, std::uint32_t id) {
+    for (const TemplateItem& item : dialog.items)
+        if (item.id == id) return item.style;
+    ADD_FAILURE() << "no control " << id;
+    return 0;
+}
+
+struct ExpectedDialog {
+    int id;
+    std::vector<std::uint32_t> controls;
+    std::vector<std::string> texts;
+};
+
+std::vector<ExpectedDialog> expected_dialogs() {
+    const std::vector<std::string> pre_definition_picks = {"&1", "&2", "&3", "&4", "&5",
+                                                           "&6", "&7", "&8", "&9", "1&0"};
+    std::vector<std::string> pre_definition_texts = {"Text pre-definitions"};
+    pre_definition_texts.insert(pre_definition_texts.end(), pre_definition_picks.begin(), pre_definition_picks.end());
+    for (const char* button : {"&Fileselector", "&Set", "&OK", "&Cancel"}) pre_definition_texts.push_back(button);
+
+    std::vector<std::string> appointment_texts = {"Insert entry in VORNIX", "Entry-\n&text:",
+                                                  "Insert text pre-definition in front of &entry-text"};
+    appointment_texts.insert(appointment_texts.end(), pre_definition_picks.begin(), pre_definition_picks.end());
+    for (const char* text : {"Inserting in Calendar", "CAL 1", "CAL 2", "CAL 3", "CAL 4", "&Date:", "T&ime:", "&OK",
+                             "&Cancel"})
+        appointment_texts.push_back(text);
+
+    return {
+        {IDD_SEARCH,
+         {1082, 1059, 1060, 1061, 1062, 1077, 1000, 2},
+         {"Search", "&for:", "Searching direction", "Di&stinction CAPITAL/lower letter", "&OK", "&Cancel"}},
+        {IDD_REPLACE,
+         {1082, 1083, 1059, 1060, 1061, 1062, 1077, 1227, 1086, 2},
+         {"Search", "&for:", "&with:", "Searching direction", "Di&stinction CAPITAL/lower letter", "Replace",
+          "Replace &all", "&OK", "&Cancel"}},
+        {IDD_GENERAL_CONFIG,
+         {1014, 1015, 1016, 1018, 1019, 1020, 1021, 1022, 1023, 1024, 1030, 1026, 1031, 1028, 1017, 1168, 1169, 1178,
+          2},
+         {"General configuration", "Separating sign between Name and Tel.-No.", "Address-field per Clipboard",
+          "Order of address-lines:", "Empty lines:", "Swap first and last name", "Save Data autom.",
+          "Save Config autom.", "&OK", "&Cancel"}},
+        {IDD_TEXT_PREDEFINITIONS,
+         {1089, 1091, 1090, 1092, 1094, 1093, 1096, 1095, 1098, 1097, 1100, 1099, 1102, 1101, 1104, 1103, 1106, 1105,
+          1108, 1107, 40085, 40083, 40087, 2},
+         pre_definition_texts},
+        {IDD_APPOINTMENT,
+         {1003, 1228, 1089, 1091, 1090, 1092, 1094, 1093, 1096, 1095, 1098, 1097, 1100, 1099, 1102, 1101, 1104, 1103,
+          1106, 1105, 1108, 1107, 1004, 1005, 1006, 1007, 1053, 1052, 1008, 2},
+         appointment_texts},
+        {IDD_CALENDAR_SEARCH,
+         {1082, 1009, 1010, 1011, 1012, 1013, 2},
+         {"Searching in VORNIX", "&for:", "Searching in calendar", "CAL &1", "CAL &2", "CAL &3", "CAL &4", "&OK",
+          "&Cancel"}},
+        {IDD_PRINT_SETTINGS_GERMAN,
+         {1214, 1213, 12192, 1215, 2},
+         {"Drucken", "&linker Rand:", "Zeichen", "o&berer Rand:", "Zeichen", "\xdc" "ber&schrift:", "&OK",
+          "&Abbrechen"}},
+        {IDD_PASSWORD_OPEN, {1233, 1232}, {"Please type in the password!", "&Password", "&OK"}},
+        {IDD_PASSWORD_ADD, {1235, 1234}, {"Please type in the password!", "&Password", "&OK"}},
+        {IDD_PASSWORD_PROTECT,
+         {1230, 1229, 1231, 2},
+         {"Please type in more than\n4 characters!", "&Password", "&Repeat your\npassword", "&OK", "&Cancel"}},
+    };
+}
+
+TEST_F(DialogTemplates, EachDialogHasItsControlsTextsAndFrame) {
+    constexpr std::uint32_t frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SYSMODAL |
+                                    DS_SETFOREGROUND | DS_CENTER;
+    for (const ExpectedDialog& expected : expected_dialogs()) {
+        const DialogTemplate dialog = load_template(expected.id);
+        EXPECT_EQ(dialog.style & frame, frame) << expected.id;
+        EXPECT_EQ(dialog.caption, "VORNIX-Lumo:") << expected.id;
+        EXPECT_EQ(dialog.font, "MS Sans Serif") << expected.id;
+        EXPECT_EQ(dialog.point_size, 10) << expected.id;
+        EXPECT_EQ(control_ids(dialog), expected.controls) << expected.id;
+        EXPECT_EQ(control_texts(dialog), expected.texts) << expected.id;
+    }
+}
+
+TEST_F(DialogTemplates, ControlStylesThatTheProcedureReliesOn) {
+    for (const int id : {IDD_SEARCH, IDD_REPLACE}) {
+        const DialogTemplate dialog = load_template(id);
+        for (std::uint32_t radio = 1059; radio <= 1062; ++radio) {
+            const std::uint32_t style = style_of(dialog, radio);
+            EXPECT_EQ(style & 0xF, static_cast<std::uint32_t>(BS_AUTORADIOBUTTON)) << id << ' ' << radio;
+            EXPECT_TRUE(style & BS_PUSHLIKE) << radio;
+            EXPECT_TRUE(style & BS_BITMAP) << radio;
+        }
+    }
+    const DialogTemplate general = load_template(IDD_GENERAL_CONFIG);
+    for (const std::uint32_t id : {1168u, 1169u}) {
+        EXPECT_EQ(style_of(general, id) & 0xF, static_cast<std::uint32_t>(BS_AUTOCHECKBOX)) << id;
+        EXPECT_TRUE(style_of(general, id) & BS_PUSHLIKE) << id;
+    }
+    for (std::uint32_t id = 1020; id <= 1024; ++id) EXPECT_TRUE(style_of(general, id) & ES_NUMBER) << id;
+    const DialogTemplate print = load_template(IDD_PRINT_SETTINGS_GERMAN);
+    EXPECT_TRUE(style_of(print, 1214) & ES_NUMBER);
+    EXPECT_TRUE(style_of(print, 1213) & ES_NUMBER);
+    EXPECT_TRUE(style_of(load_template(IDD_PASSWORD_OPEN), 1233) & ES_PASSWORD);
+    EXPECT_TRUE(style_of(load_template(IDD_PASSWORD_ADD), 1235) & ES_PASSWORD);
+    const DialogTemplate protect = load_template(IDD_PASSWORD_PROTECT);
+    EXPECT_TRUE(style_of(protect, 1230) & ES_PASSWORD);
+    EXPECT_TRUE(style_of(protect, 1229) & ES_PASSWORD);
+    // Enter presses OK, whatever its id.
+    EXPECT_EQ(style_of(load_template(IDD_SEARCH), 1000) & 0xF, static_cast<std::uint32_t>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ(style_of(load_template(IDD_APPOINTMENT), 1008) & 0xF, static_cast<std::uint32_t>(BS_DEFPUSHBUTTON));
+}
+
+TEST_F(DialogTemplates, DirectionPicturesExist) {
+    for (const int id : {IDB_DIRECTION_FORWARD_WRAP, IDB_DIRECTION_BACKWARD_WRAP, IDB_DIRECTION_FORWARD,
+                         IDB_DIRECTION_BACKWARD})
+        EXPECT_NE(FindResourceA(image_.get(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2)), nullptr) << id;
 }
 
 }  // namespace
