@@ -455,6 +455,18 @@ TEST_F(OverviewTest, AnEmptyStoreKeepsRowAndTopAtZero) {
     EXPECT_FALSE(ov.delete_selected_entry());
 }
 
+TEST_F(OverviewTest, AWindowTallerThanAHundredRowsShowsEveryRow) {
+    load(numbered(300));
+    state.geometry.client_height = 150 * 15;
+    const std::int32_t v = ov.prepare_paint();
+    EXPECT_EQ(v, 150);
+    EXPECT_EQ(ov.rows_with_entries(v), 151);
+    EXPECT_STREQ(store.overview_row(150).data(), "Entry 1150");
+    ov.go_last(false);
+    EXPECT_EQ(view.top_entry, 300 - 150 + 1);
+    EXPECT_EQ(selected(), 299);
+}
+
 // The window as a canvas sees it: which rows show the inverted frame.
 class FrameScreen final : public OverviewCanvas {
 public:
