@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
@@ -44,9 +45,13 @@ struct RatioRow {
     const char* note = "";
 };
 
-// Prints the rows; with `sizes`, one column per benchmark argument.
+// Prints the rows; with `sizes`, one column per benchmark argument. Bounds
+// apply to the `bounded` columns (all when empty); the others are shown.
 inline void print_ratio_table(const RatioReporter& r, const std::vector<RatioRow>& rows,
-                              std::initializer_list<const char*> sizes = {}) {
+                              std::initializer_list<const char*> sizes = {},
+                              std::initializer_list<const char*> bounded = {}) {
+    std::vector<std::string> checked;
+    for (const char* s : bounded) checked.emplace_back(s);
     std::vector<std::string> columns;
     for (const char* s : sizes) columns.emplace_back(s);
     if (columns.empty()) columns.emplace_back();
@@ -64,7 +69,8 @@ inline void print_ratio_table(const RatioReporter& r, const std::vector<RatioRow
                 std::printf(" %10s", "-");
                 continue;
             }
-            within = within && m / b <= row.limit;
+            const bool counts = checked.empty() || std::find(checked.begin(), checked.end(), c) != checked.end();
+            within = within && (!counts || m / b <= row.limit);
             std::printf(" %10.2f", m / b);
         }
         if (row.limit > 0)

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -78,69 +77,10 @@ private:
 
 // ---- Character code -------------------------------------------------------------
 
-struct LetterCode {
-    std::uint8_t ansi;
-    std::uint8_t oem;
-};
-constexpr std::array<LetterCode, 7> german_letters = {{
-    {196, 142}, {214, 153}, {220, 154}, {228, 132}, {246, 148}, {252, 129}, {223, 158}}};
-
-constexpr std::array<std::uint8_t, 256> identity_bytes() {
-    std::array<std::uint8_t, 256> table{};
-    for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
-    return table;
-}
-
-constexpr std::array<std::uint8_t, 256> make_oem_table() {
-    auto table = identity_bytes();
-    for (const LetterCode& l : german_letters) table[l.ansi] = l.oem;
-    return table;
-}
-
-constexpr std::array<std::uint8_t, 256> make_ansi_table() {
-    auto table = identity_bytes();
-    for (const LetterCode& l : german_letters) table[l.oem] = l.ansi;
-    table[225] = 223;  // the other code for "\xdf" that older files use
-    return table;
-}
-
-constexpr auto oem_table = make_oem_table();
-constexpr auto ansi_table = make_ansi_table();
-
-// Which byte of a word loaded with memcpy holds bit `bit`.
-constexpr std::size_t byte_offset(std::size_t bit) {
-    return std::endian::native == std::endian::little ? bit / 8 : 7 - bit / 8;
-}
-
-// Every byte the tables change is 128 or above: eight bytes at a time, only
-// the bytes with their top bit set are looked up.
-void translate(char* text, std::size_t length, const std::array<std::uint8_t, 256>& table) {
-    auto* p = reinterpret_cast<unsigned char*>(text);
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    for (; i + 64 <= length; i += 64) {
-        std::uint64_t high = 0;
-        for (int k = 0; k < 4; ++k) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
-            high |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(block))} << (16 * k);
-        }
-        for (; high != 0; high &= high - 1) {
-            unsigned char& c = p[i + static_cast<std::size_t>(std::countr_zero(high))];
-            c = table[c];
-        }
-    }
-#endif
-    for (; i + 8 <= length; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, sizeof word);
-        for (std::uint64_t high = word & 0x8080808080808080ull; high != 0; high &= high - 1) {
-            const auto bit = static_cast<std::size_t>(std::countr_zero(high));
-            unsigned char& c = p[i + byte_offset(bit)];
-            c = table[c];
-        }
-    }
-    for (; i < length; ++i) p[i] = table[p[i]];
-}
+// The German letters: ANSI in memory, their OEM code in the file; "\xdf"
+// also reads back from 225, the code older files use.
+constexpr Recoding file_code{{196, 214, 220, 228, 246, 252, 223, 0}, {142, 153, 154, 132, 148, 129, 158, 0}, 7};
+constexpr Recoding memory_code{{142, 153, 154, 132, 148, 129, 158, 225}, {196, 214, 220, 228, 246, 252, 223, 223}, 8};
 
 // ---- Cipher ---------------------------------------------------------------------
 
@@ -220,9 +160,7 @@ std::optional<std::string> ask_password(Port& port, PasswordPrompt which) {
 
 // The common end of a read: the whole buffer in ANSI and reindexed.
 void finish_read(Store& store) {
-    if (store.store_released()) return;
-    to_ansi(store);
-    store.reindex();
+    if (!store.store_released()) store.recode_and_reindex(memory_code);
 }
 
 ReadResult fail_read(Store& store, ReadStatus status, std::string_view text, std::string_view caption) {
@@ -266,8 +204,8 @@ std::optional<std::string> unlock(Store& store, FileState& file, int mode, const
 
 }  // namespace
 
-void to_oem(char* text, std::size_t length) { translate(text, length, oem_table); }
-void to_ansi(char* text, std::size_t length) { translate(text, length, ansi_table); }
+void to_oem(char* text, std::size_t length) { recode(text, length, file_code); }
+void to_ansi(char* text, std::size_t length) { recode(text, length, memory_code); }
 void to_oem(Store& store) {
     if (!store.store_released()) to_oem(store.text(), static_cast<std::size_t>(store.text_length()));
 }
@@ -307,6 +245,17 @@ bool plain_text_ending(File& in, std::int64_t size, std::size_t header_length) {
            std::memcmp(tail, "\r\n\r\n", 4) == 0;
 }
 
+// Whether a read may put the file's text straight into the store's own
+// buffer (`need`: the bytes it must hold with headroom), so a reopened book
+// costs no fresh memory. An added file lands behind the text, which stays
+// as it is until the read succeeded. An opened one overwrites it: only when
+// nothing unsaved is there, and not in a block far larger than this file
+// needs.
+bool can_read_in_place(const Store& store, int mode, std::int64_t need) {
+    if (store.store_released() || store.text_capacity() < need) return false;
+    return mode == 1 || (!store.modified && store.text_capacity() <= 2 * need);
+}
+
 }  // namespace
 
 ReadResult read_address_file(Store& store, FileState& file, std::string_view path, int mode,
@@ -332,31 +281,43 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
     const bool protected_file =
         header_length > 0 && header[0] == protection_marker && !plain_text_ending(in, *size, header_length);
 
+    const std::int64_t text_bytes = *size - (protected_file ? static_cast<std::int64_t>(header_length) : 0);
+    const std::int64_t need = text_bytes + kept + text_headroom;
+    const bool in_place = can_read_in_place(store, mode, need);
     TextBuffer buffer;
-    if (*size <= std::int64_t{std::numeric_limits<std::int32_t>::max()} - kept - text_headroom)
-        buffer = store.allocate_text(static_cast<std::int32_t>(*size + kept + text_headroom));
-    if (!buffer) return fail_read(store, ReadStatus::no_memory, text_not_enough_memory, caption_main);
-    if (kept > 0) std::memcpy(buffer.data(), store.text(), static_cast<std::size_t>(kept));
+    if (!in_place && need <= std::numeric_limits<std::int32_t>::max())
+        buffer = store.allocate_text(static_cast<std::int32_t>(need));
+    if (!in_place && !buffer) return fail_read(store, ReadStatus::no_memory, text_not_enough_memory, caption_main);
+    if (kept > 0 && buffer) std::memcpy(buffer.data(), store.text(), static_cast<std::size_t>(kept));
 
-    char* text = buffer.data() + kept;
-    std::size_t length = 0;
     std::optional<std::string> password;
     if (protected_file) {
         password = unlock(store, file, mode, header.data(), header_length, hooks);
         if (!password) return {ReadStatus::wrong_password, 0};
-    } else {
+    }
+    char* text = (in_place ? store.text() : buffer.data()) + kept;
+    std::size_t length = 0;
+    if (!protected_file) {
         std::memcpy(text, header.data(), header_length);
         length = header_length;
     }
     std::size_t got = 0;
     const auto rest = static_cast<std::size_t>(*size - static_cast<std::int64_t>(header_length));
-    if (!in.read(text + length, rest, got))
+    if (!in.read(text + length, rest, got)) {
+        // Read over the old text, the store holds half of each: release it
+        // (nothing can be saved from it) rather than show or keep a mix.
+        if (in_place && mode == 0) store.release_store();
         return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
+    }
     length += got;
     in.close();
     if (password) decipher(text, length, *password);
 
-    store.adopt_text(std::move(buffer), kept + static_cast<std::int32_t>(length));
+    const std::int32_t total = kept + static_cast<std::int32_t>(length);
+    if (in_place)
+        store.adopt_length(total);
+    else
+        store.adopt_text(std::move(buffer), total);
     finish_read(store);
     return {ReadStatus::read, static_cast<std::int64_t>(length) + (protected_file ? 8 : 0)};
 }

@@ -12,6 +12,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// The AVX2 kernel is chosen at run time. Not on Windows: GCC there cannot
+// align the 32-byte stack slots such code spills to (GCC bug 54412).
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(_WIN32)
+#include <immintrin.h>
+#define LUMO_AVX2_KERNEL 1
+#endif
 
 namespace lumo {
 namespace {
@@ -22,67 +28,250 @@ bool is_terminator_at(const char* text, std::int32_t p) {
     return text[p] == '\r' && text[p + 1] == '\n' && text[p + 2] == '\r' && text[p + 3] == '\n';
 }
 
-#if defined(__SSE2__)
-// Bit i of `cr` / `lf` set where byte p + i is CR / LF, for the 64 bytes from p.
-void line_end_masks(const char* p, std::uint64_t& cr, std::uint64_t& lf) {
-    const __m128i want_cr = _mm_set1_epi8('\r');
-    const __m128i want_lf = _mm_set1_epi8('\n');
-    cr = 0;
-    lf = 0;
-    for (int k = 0; k < 4; ++k) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        cr |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, want_cr)))} << (16 * k);
-        lf |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, want_lf)))} << (16 * k);
-    }
-}
-#endif
+// ---- Scanning kernels ------------------------------------------------------------
+//
+// Every kernel walks its range in blocks, compares each byte position with
+// the four bytes of the terminator (four overlapping loads, so no carries
+// between blocks), recodes the block from the bytes it loaded and hands the
+// bit mask of candidates to take_hits, which keeps only the matches that
+// start behind the previous one. What no whole block covers goes to the
+// portable code.
 
-// Calls found(end) for every entry terminator lying wholly inside
-// [0, length), scanning left to right and resuming behind each match, where
-// `end` is the offset just behind the terminator. With SSE2 the CR and LF
-// positions of 64 bytes become two bit masks, and the terminator candidates
-// are their shifted AND: one pass of compares, no per-byte branches.
-template <typename Found>
-void for_each_terminator(const char* text, std::int32_t length, Found&& found) {
-    std::int32_t p = 0;
-    std::int32_t next = 0;  // first offset a new match may start at
-#if defined(__SSE2__)
-    if (length >= 128) {
-        std::uint64_t cr = 0;
-        std::uint64_t lf = 0;
-        line_end_masks(text, cr, lf);
-        for (; p + 128 <= length; p += 64) {
-            std::uint64_t next_cr = 0;
-            std::uint64_t next_lf = 0;
-            line_end_masks(text + p + 64, next_cr, next_lf);
-            std::uint64_t hits = cr & ((lf >> 1) | (next_lf << 63)) & ((cr >> 2) | (next_cr << 62)) &
-                                 ((lf >> 3) | (next_lf << 61));
-            while (hits != 0) {
-                const std::int32_t q = p + std::countr_zero(hits);
-                hits &= hits - 1;
-                if (q >= next) {
-                    found(q + 4);
-                    next = q + 4;
-                }
-            }
-            cr = next_cr;
-            lf = next_lf;
+// Which byte of a word loaded with memcpy holds bit `bit`.
+constexpr std::size_t byte_offset(std::size_t bit) {
+    return std::endian::native == std::endian::little ? bit / 8 : 7 - bit / 8;
+}
+
+// Every byte a recoding changes is 128 or above: eight bytes at a time,
+// only the bytes with their top bit set are looked up.
+void recode_portable(unsigned char* p, std::size_t length, const Recoding& recoding) {
+    std::array<std::uint8_t, 256> table{};
+    for (std::size_t c = 0; c < table.size(); ++c) table[c] = static_cast<std::uint8_t>(c);
+    for (std::size_t k = recoding.count; k-- > 0;) table[recoding.from[k]] = recoding.to[k];
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        for (std::uint64_t high = word & 0x8080808080808080ull; high != 0; high &= high - 1) {
+            unsigned char& c = p[i + byte_offset(static_cast<std::size_t>(std::countr_zero(high)))];
+            c = table[c];
         }
     }
-#endif
-    p = std::max(p, next);
-    while (p + 3 < length) {
-        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 3 - p));
+    for (; i < length; ++i) p[i] = table[p[i]];
+}
+
+std::size_t scan_portable(const char* text, std::int32_t length, std::int32_t begin, std::int32_t end,
+                          std::int32_t& next, std::int32_t* ends) {
+    std::size_t found = 0;
+    const std::int32_t last = std::min(end, length - 3);  // a match must fit inside the text
+    for (std::int32_t p = std::max(begin, next); p < last;) {
+        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(last - p));
         if (cr == nullptr) break;
         p = static_cast<std::int32_t>(static_cast<const char*>(cr) - text);
         if (is_terminator_at(text, p)) {
-            found(p + 4);
+            ends[found++] = p + 4;
+            next = p + 4;
             p += 4;
         } else {
             ++p;
         }
     }
+    return found;
 }
+
+// The part of a range no whole block covers.
+std::size_t scan_rest(char* text, std::int32_t length, std::int32_t begin, std::int32_t end, std::int32_t& next,
+                      const Recoding* recoding, std::int32_t* ends) {
+    if (begin >= end) return 0;
+    if (recoding != nullptr)
+        recode_portable(reinterpret_cast<unsigned char*>(text + begin), static_cast<std::size_t>(end - begin), *recoding);
+    return scan_portable(text, length, begin, end, next, ends);
+}
+
+// The matches among `candidates` (bit i: a terminator at block + i) that
+// start behind the previous match.
+std::size_t take_each_hit(std::uint64_t candidates, std::int32_t block, std::int32_t& next, std::int32_t* ends) {
+    std::size_t found = 0;
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const std::int32_t q = block + std::countr_zero(candidates);
+        if (q < next) continue;  // overlaps the match before it
+        ends[found++] = q + 4;
+        next = q + 4;
+    }
+    return found;
+}
+
+// The same, shaped for blocks that mostly hold no match or one: the first
+// is taken with arithmetic instead of branches (its slot is written either
+// way and counted only for a match), so uneven entry lengths cost no
+// mispredicted jumps; only a second candidate takes the loop.
+inline std::size_t take_hits(std::uint64_t candidates, std::int32_t block, std::int32_t& next, std::int32_t* ends) {
+    const std::int32_t q = block + std::countr_zero(candidates);
+    const auto match = static_cast<std::int32_t>(candidates != 0) & static_cast<std::int32_t>(q >= next);
+    ends[0] = q + 4;
+    next += match * (q + 4 - next);
+    const std::uint64_t rest = candidates & (candidates - 1);
+    if (rest == 0) [[likely]]
+        return static_cast<std::size_t>(match);
+    return static_cast<std::size_t>(match) + take_each_hit(rest, block, next, ends + match);
+}
+
+#if defined(__SSE2__)
+// Pairs beyond the recoding's count repeat its first pair, so the SSE2
+// kernel can apply a fixed eight.
+std::uint8_t pair_from(const Recoding& r, std::size_t k) { return r.from[k < r.count ? k : 0]; }
+std::uint8_t pair_delta(const Recoding& r, std::size_t k) {
+    const std::size_t i = k < r.count ? k : 0;
+    return static_cast<std::uint8_t>(r.to[i] - r.from[i]);
+}
+
+// A recoding as sixteen-byte vectors: each byte gets the difference of the
+// one pair it matches added (the values are distinct, so at most one).
+struct Sse2Recoder {
+    __m128i from[8];
+    __m128i delta[8];
+    explicit Sse2Recoder(const Recoding& r) {
+        for (std::size_t k = 0; k < 8; ++k) {
+            from[k] = _mm_set1_epi8(static_cast<char>(pair_from(r, k)));
+            delta[k] = _mm_set1_epi8(static_cast<char>(pair_delta(r, k)));
+        }
+    }
+    // Stores the recoded 16 bytes at p, skipping the work for plain ASCII.
+    void apply_at(char* p) const {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (_mm_movemask_epi8(v) != 0) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), apply(v));
+    }
+    __m128i apply(__m128i v) const {
+        const __m128i low = _mm_or_si128(_mm_or_si128(pair(v, 0), pair(v, 1)), _mm_or_si128(pair(v, 2), pair(v, 3)));
+        const __m128i high = _mm_or_si128(_mm_or_si128(pair(v, 4), pair(v, 5)), _mm_or_si128(pair(v, 6), pair(v, 7)));
+        return _mm_add_epi8(v, _mm_or_si128(low, high));
+    }
+    // The difference pair k adds to the bytes it matches.
+    __m128i pair(__m128i v, std::size_t k) const { return _mm_and_si128(_mm_cmpeq_epi8(v, from[k]), delta[k]); }
+};
+
+__m128i load16(const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Terminator candidates at the sixteen positions from p.
+std::uint32_t terminator_mask16(const char* p) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i first = _mm_and_si128(_mm_cmpeq_epi8(load16(p), cr), _mm_cmpeq_epi8(load16(p + 1), lf));
+    const __m128i second = _mm_and_si128(_mm_cmpeq_epi8(load16(p + 2), cr), _mm_cmpeq_epi8(load16(p + 3), lf));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(first, second)));
+}
+
+template <bool Recode>
+std::size_t scan_sse2(char* text, std::int32_t length, std::int32_t begin, std::int32_t end, std::int32_t& next,
+                      const Recoding* recoding, std::int32_t* ends) {
+    const Sse2Recoder recoder(Recode ? *recoding : Recoding{});
+    std::size_t found = 0;
+    std::int32_t after = next;  // kept in a register through the loop
+    std::int32_t p = begin;
+    // Blocks of 32 whose loads (three bytes further) stay inside the text.
+    for (; p + 32 <= end && p + 35 <= length; p += 32) {
+        char* at = text + p;
+        const std::uint64_t candidates = terminator_mask16(at) | std::uint64_t{terminator_mask16(at + 16)} << 16;
+        if constexpr (Recode) {
+            recoder.apply_at(at);
+            recoder.apply_at(at + 16);
+        }
+        found += take_hits(candidates, p, after, ends + found);
+    }
+    next = after;
+    return found + scan_rest(text, length, p, end, next, recoding, ends + found);
+}
+
+void recode_sse2(char* text, std::size_t length, const Recoding& recoding) {
+    const Sse2Recoder recoder(recoding);
+    std::size_t i = 0;
+    for (; i + 16 <= length; i += 16) recoder.apply_at(text + i);
+    recode_portable(reinterpret_cast<unsigned char*>(text + i), length - i, recoding);
+}
+#endif
+
+#if defined(LUMO_AVX2_KERNEL)
+#define LUMO_AVX2 __attribute__((target("avx2,bmi")))
+
+// A recoding as byte shuffles: pair k owns bit k; a byte's high and low
+// nibble each look up the pairs they could belong to, the AND leaves the one
+// pair it is (or none), and that bit's two nibbles look up the difference
+// to add.
+struct Avx2Recoder {
+    __m256i high_pairs;
+    __m256i low_pairs;
+    __m256i low_bit_delta;
+    __m256i high_bit_delta;
+    LUMO_AVX2 explicit Avx2Recoder(const Recoding& r) {
+        std::array<std::uint8_t, 32> high{}, low{}, low_delta{}, high_delta{};
+        for (std::size_t k = 0; k < std::min<std::size_t>(r.count, 8); ++k) {
+            const auto bit = static_cast<std::uint8_t>(1u << k);
+            const auto delta = static_cast<std::uint8_t>(r.to[k] - r.from[k]);
+            for (std::size_t lane = 0; lane < 32; lane += 16) {
+                high[lane + (r.from[k] >> 4)] |= bit;
+                low[lane + (r.from[k] & 15)] |= bit;
+                (k < 4 ? low_delta[lane + bit] : high_delta[lane + (bit >> 4)]) = delta;
+            }
+        }
+        high_pairs = load(high.data());
+        low_pairs = load(low.data());
+        low_bit_delta = load(low_delta.data());
+        high_bit_delta = load(high_delta.data());
+    }
+    LUMO_AVX2 __m256i apply(__m256i v) const {
+        const __m256i nibble = _mm256_set1_epi8(15);
+        const __m256i pair = _mm256_and_si256(
+            _mm256_shuffle_epi8(high_pairs, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble)),
+            _mm256_shuffle_epi8(low_pairs, _mm256_and_si256(v, nibble)));
+        const __m256i delta = _mm256_or_si256(
+            _mm256_shuffle_epi8(low_bit_delta, _mm256_and_si256(pair, nibble)),
+            _mm256_shuffle_epi8(high_bit_delta, _mm256_and_si256(_mm256_srli_epi16(pair, 4), nibble)));
+        return _mm256_add_epi8(v, delta);
+    }
+
+private:
+    LUMO_AVX2 static __m256i load(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+};
+
+LUMO_AVX2 inline __m256i load32(const char* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+
+LUMO_AVX2 inline std::uint64_t terminator_mask32(const char* p) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i first = _mm256_and_si256(_mm256_cmpeq_epi8(load32(p), cr), _mm256_cmpeq_epi8(load32(p + 1), lf));
+    const __m256i second = _mm256_and_si256(_mm256_cmpeq_epi8(load32(p + 2), cr), _mm256_cmpeq_epi8(load32(p + 3), lf));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(first, second)));
+}
+
+template <bool Recode>
+LUMO_AVX2 std::size_t scan_avx2(char* text, std::int32_t length, std::int32_t begin, std::int32_t end,
+                                std::int32_t& next, const Recoding* recoding, std::int32_t* ends) {
+    const Avx2Recoder recoder(Recode ? *recoding : Recoding{});
+    std::size_t found = 0;
+    std::int32_t after = next;
+    std::int32_t p = begin;
+    for (; p + 64 <= end && p + 67 <= length; p += 64) {
+        char* at = text + p;
+        const std::uint64_t candidates = terminator_mask32(at) | terminator_mask32(at + 32) << 32;
+        if constexpr (Recode) {
+            auto* to = reinterpret_cast<__m256i*>(at);
+            _mm256_storeu_si256(to, recoder.apply(load32(at)));
+            _mm256_storeu_si256(to + 1, recoder.apply(load32(at + 32)));
+        }
+        found += take_hits(candidates, p, after, ends + found);
+    }
+    next = after;
+    return found + scan_rest(text, length, p, end, next, recoding, ends + found);
+}
+
+LUMO_AVX2 void recode_avx2(char* text, std::size_t length, const Recoding& recoding) {
+    const Avx2Recoder recoder(recoding);
+    std::size_t i = 0;
+    for (; i + 32 <= length; i += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(text + i), recoder.apply(load32(text + i)));
+    recode_portable(reinterpret_cast<unsigned char*>(text + i), length - i, recoding);
+}
+#endif
 
 constexpr std::array<std::uint8_t, 256> make_fold_table(int mode) {
     std::array<std::uint8_t, 256> table{};
@@ -136,6 +325,67 @@ const std::array<std::uint8_t, 256>& fold_table(int mode) {
 }
 
 std::uint8_t fold_char(std::uint8_t c, int mode) { return fold_table(mode)[c]; }
+
+bool scan_kernel_available(ScanKernel kernel) {
+    switch (kernel) {
+    case ScanKernel::portable: return true;
+    case ScanKernel::sse2:
+#if defined(__SSE2__)
+        return true;
+#else
+        return false;
+#endif
+    case ScanKernel::avx2:
+#if defined(LUMO_AVX2_KERNEL)
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
+#else
+        return false;
+#endif
+    }
+    return false;
+}
+
+ScanKernel fastest_scan_kernel() {
+    if (scan_kernel_available(ScanKernel::avx2)) return ScanKernel::avx2;
+    if (scan_kernel_available(ScanKernel::sse2)) return ScanKernel::sse2;
+    return ScanKernel::portable;
+}
+
+std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::int32_t begin, std::int32_t end,
+                      std::int32_t& next, const Recoding* recoding, std::int32_t* ends) {
+    if (recoding != nullptr && recoding->count == 0) recoding = nullptr;
+    begin = std::max(begin, 0);
+    end = std::min(end, length);
+    if (begin >= end) return 0;
+    if (!scan_kernel_available(kernel)) kernel = ScanKernel::portable;
+    switch (kernel) {
+#if defined(LUMO_AVX2_KERNEL)
+    case ScanKernel::avx2:
+        return recoding != nullptr ? scan_avx2<true>(text, length, begin, end, next, recoding, ends)
+                                   : scan_avx2<false>(text, length, begin, end, next, recoding, ends);
+#endif
+#if defined(__SSE2__)
+    case ScanKernel::sse2:
+        return recoding != nullptr ? scan_sse2<true>(text, length, begin, end, next, recoding, ends)
+                                   : scan_sse2<false>(text, length, begin, end, next, recoding, ends);
+#endif
+    default: return scan_rest(text, length, begin, end, next, recoding, ends);
+    }
+}
+
+void recode(char* text, std::size_t length, const Recoding& recoding, ScanKernel kernel) {
+    if (recoding.count == 0) return;
+    if (!scan_kernel_available(kernel)) kernel = ScanKernel::portable;
+    switch (kernel) {
+#if defined(LUMO_AVX2_KERNEL)
+    case ScanKernel::avx2: recode_avx2(text, length, recoding); return;
+#endif
+#if defined(__SSE2__)
+    case ScanKernel::sse2: recode_sse2(text, length, recoding); return;
+#endif
+    default: recode_portable(reinterpret_cast<unsigned char*>(text), length, recoding); return;
+    }
+}
 
 Store::Store(Port& port, ViewState& view)
     : port_(port), view_(view), data_view_rows_(100, Row{}), overview_rows_(100, Row{}) {
@@ -210,6 +460,12 @@ void Store::adopt_text(TextBuffer buffer, std::int32_t length) {
     }
 }
 
+void Store::adopt_length(std::int32_t length) {
+    set_text_length(length);
+    std::memset(text_.data() + text_length_, 0, text_guard);
+    current_entry_ = -1;
+}
+
 bool Store::reset_store() {
     released_ = false;
     text_length_ = 0;
@@ -251,26 +507,43 @@ void Store::ensure_room() {
 
 // ---- Reindex ------------------------------------------------------------------
 
-std::int32_t Store::reindex() {
+std::int32_t Store::reindex() { return scan_entries(nullptr); }
+
+std::int32_t Store::recode_and_reindex(const Recoding& recoding) { return scan_entries(&recoding); }
+
+// The text in chunks small enough to stay in the cache between the kernel
+// and the copy of their entry starts into the index.
+std::int32_t Store::scan_entries(const Recoding* recoding) {
     if (released_) return 0;
+    constexpr std::int32_t chunk = 8192;
+    std::array<std::int32_t, chunk / 4 + 2> ends;
+    const ScanKernel kernel = fastest_scan_kernel();
     std::int32_t count = 0;
-    std::int32_t* slots = index_.data();
-    for_each_terminator(text_.data(), text_length_, [&](std::int32_t end) {
-        if (count + 2 >= index_.capacity()) {
-            // Too many new entries for the headroom: grow by half again so
-            // that a load of many entries costs one scan.
-            const std::int64_t wanted = std::max<std::int64_t>(std::int64_t{count} + index_headroom,
-                                                               std::int64_t{index_.capacity()} * 3 / 2);
-            EntryIndex grown = EntryIndex::allocate(static_cast<std::int32_t>(std::min(wanted, max_i32)), {});
-            if (!grown) throw std::bad_alloc();
-            std::memcpy(grown.data(), slots, (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t));
-            index_.swap(grown);
-            slots = index_.data();
-        }
-        slots[++count] = end;
-    });
-    slots[0] = 0;
+    std::int32_t next = 0;
+    for (std::int64_t begin = 0; begin < text_length_; begin += chunk) {
+        const auto from = static_cast<std::int32_t>(begin);
+        const auto to = static_cast<std::int32_t>(std::min<std::int64_t>(text_length_, begin + chunk));
+        const std::size_t found = scan_text(kernel, text_.data(), text_length_, from, to, next, recoding, ends.data());
+        append_entry_ends(count, ends.data(), found);
+        count += static_cast<std::int32_t>(found);
+    }
+    index_.data()[0] = 0;
     return finish_reindex(count);
+}
+
+// Writes `found` entry starts behind the first `count`, growing the index
+// by half again when it runs short, so a load of many entries costs one scan.
+void Store::append_entry_ends(std::int32_t count, const std::int32_t* ends, std::size_t found) {
+    const std::int64_t need = std::int64_t{count} + static_cast<std::int64_t>(found) + 2;
+    if (need > index_.capacity()) {
+        const std::int64_t wanted =
+            std::max<std::int64_t>(need - 2 + index_headroom, std::int64_t{index_.capacity()} * 3 / 2);
+        EntryIndex grown = EntryIndex::allocate(static_cast<std::int32_t>(std::min(wanted, max_i32)), {});
+        if (!grown) throw std::bad_alloc();
+        std::memcpy(grown.data(), index_.data(), (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t));
+        index_.swap(grown);
+    }
+    std::memcpy(index_.data() + count + 1, ends, found * sizeof(std::int32_t));
 }
 
 std::int32_t Store::reindex_known(std::span<const std::int32_t> starts) {

@@ -103,6 +103,35 @@ std::uint8_t fold_char(std::uint8_t c, int mode);
 // The whole mapping of a mode as a table, for tight comparison loops.
 const std::array<std::uint8_t, 256>& fold_table(int mode);
 
+// Byte replacements that never touch a line end: up to eight values, each
+// 128 or above and replaced by another of 128 or above (the address file's
+// letter code), so a terminator scan may run in the same pass.
+struct Recoding {
+    std::array<std::uint8_t, 8> from{};
+    std::array<std::uint8_t, 8> to{};
+    std::size_t count = 0;
+};
+
+// The byte-scanning kernels behind reindex and recode: a portable one and,
+// where the build and the processor have them, SSE2 and AVX2 ones. They give
+// identical results; the store uses the fastest. Asking for one that is not
+// available runs the portable one.
+enum class ScanKernel { portable, sse2, avx2 };
+bool scan_kernel_available(ScanKernel kernel);
+ScanKernel fastest_scan_kernel();
+
+// Applies `recoding` to `length` bytes in place.
+void recode(char* text, std::size_t length, const Recoding& recoding, ScanKernel kernel = fastest_scan_kernel());
+
+// One pass over text[begin, end) of a text of `length` bytes: recodes those
+// bytes when `recoding` is given, and writes to `ends` the end offset of
+// every entry terminator that starts in [begin, end) at or after `next` and
+// lies wholly inside the text, moving `next` behind each (so a scan resumes
+// behind a match, across calls too). `ends` needs room for
+// (end - begin) / 4 + 2 offsets. Returns how many were written.
+std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::int32_t begin, std::int32_t end,
+                      std::int32_t& next, const Recoding* recoding, std::int32_t* ends);
+
 // The offsets of the lines of the entry starting at `start`: `start` itself
 // and every offset behind a CR LF whose next byte is 32 or above, up to the
 // entry's terminator or the text end.
@@ -143,6 +172,9 @@ public:
     // zeroed, the current entry is invalidated, the store is live. Call
     // reindex afterwards.
     void adopt_text(TextBuffer buffer, std::int32_t length);
+    // The same for `length` bytes written straight into text(): the buffer
+    // stays, the guard bytes behind the text are zeroed.
+    void adopt_length(std::int32_t length);
 
     // ---- The entry index ------------------------------------------------
     const std::int32_t* entry_index() const { return index_.data(); }
@@ -202,6 +234,9 @@ public:
     // title (unless sort_running), sets modified. Returns the entry count.
     // Grows the index itself when it is too small.
     std::int32_t reindex();
+    // Applies `recoding` to the whole text, then reindexes: one pass over
+    // the text for both.
+    std::int32_t recode_and_reindex(const Recoding& recoding);
     // The same for a caller that removed whole entries and knows where the
     // remaining ones start (`starts`: entry count + 1 offsets, 0 first, the
     // end of the last entry last), so the text is not scanned again. They
@@ -244,6 +279,8 @@ private:
     void build_line_index(std::int32_t entry_start);
     void fill_row(Row& row, std::int32_t start) const;
     void clear_text_block();
+    std::int32_t scan_entries(const Recoding* recoding);
+    void append_entry_ends(std::int32_t count, const std::int32_t* ends, std::size_t found);
     std::int32_t finish_reindex(std::int32_t count);
 
     Port& port_;

@@ -319,6 +319,59 @@ TEST_F(AddressFileTest, NoMemoryOrHugeFileKeepsTheStore) {
     EXPECT_EQ(store.text_view(), "A\r\n\r\n");
 }
 
+TEST_F(AddressFileTest, ReopeningReusesTheBufferOnlyWhenNothingIsUnsaved) {
+    std::string book;
+    for (int i = 0; i < 400; ++i) book += "M\x81ller " + std::to_string(i) + "\r\nStra\x9e" "e 1\r\n\r\n";
+    put("a.adr", book);
+    std::string other = book;
+    other[0] = 'N';
+    put("b.adr", other);
+    const std::string in_memory = [&] {
+        std::string t = book;
+        to_ansi(t.data(), t.size());
+        return t;
+    }();
+
+    read("a.adr");
+    store.modified = false;  // as Open leaves it
+    const char* buffer = store.text();
+    EXPECT_EQ(read("b.adr").status, ReadStatus::read);
+    EXPECT_EQ(store.text(), buffer);  // read straight into the old block
+    EXPECT_EQ(store.text_view().substr(1), in_memory.substr(1));
+    EXPECT_EQ(store.entry_count(), 400);
+
+    // Unsaved changes are never overwritten in place: a failed read must
+    // still leave them.
+    store.text()[0] = 'X';
+    store.modified = true;
+    EXPECT_EQ(read("a.adr").status, ReadStatus::read);
+    EXPECT_NE(store.text(), buffer);
+    EXPECT_EQ(store.text_view(), in_memory);
+
+    // A much smaller file does not keep the big block.
+    put("small.adr", "S\r\n\r\n");
+    store.modified = false;
+    read("small.adr");
+    EXPECT_EQ(store.text_capacity(), 5 + text_headroom);
+    EXPECT_EQ(store.text_view(), "S\r\n\r\n");
+
+    // A protected file and an added one go into the room there is, too.
+    put("c.adr", "C\r\n\r\n");
+    file.file_password = "pass";
+    write("p.adr");
+    store.modified = false;
+    buffer = store.text();
+    EXPECT_EQ(read("p.adr").status, ReadStatus::read);
+    EXPECT_EQ(store.text(), buffer);
+    EXPECT_EQ(store.text_view(), "S\r\n\r\n");
+    ASSERT_TRUE(store.grow_text(2100));
+    buffer = store.text();
+    EXPECT_EQ(read("c.adr", 1).status, ReadStatus::read);
+    EXPECT_EQ(store.text(), buffer);
+    EXPECT_EQ(store.text_view(), "S\r\n\r\nC\r\n\r\n");
+    EXPECT_EQ(store.entry_count(), 2);
+}
+
 TEST_F(AddressFileTest, AwkwardBytesReadSafely) {
     const std::string cases[] = {
         std::string("\0\0\r\n\0\r\n\r\n", 9), "\r", "\n\n\r\r", std::string(700, 'x'), "no terminator",

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "port/ids.h"
 #include "support/fake_port.h"
@@ -417,6 +419,124 @@ TEST_F(StoreTest, ReleasedStoreIgnoresOperations) {
     EXPECT_TRUE(store.store_released());
     EXPECT_EQ(row(0), "");
     expect_sound();
+}
+
+// ---- Scanning kernels ----------------------------------------------------------------
+
+const ScanKernel all_kernels[] = {ScanKernel::portable, ScanKernel::sse2, ScanKernel::avx2};
+const Recoding test_recoding{{142, 153, 154, 132, 148, 129, 158, 225}, {196, 214, 220, 228, 246, 252, 223, 223}, 8};
+
+// The plain reading of the rules: every terminator wholly inside the text,
+// scanning on behind each match.
+std::vector<std::int32_t> terminator_ends(const std::string& text) {
+    std::vector<std::int32_t> ends;
+    for (std::size_t p = 0; p + 3 < text.size();) {
+        if (text.compare(p, 4, "\r\n\r\n") == 0) {
+            ends.push_back(static_cast<std::int32_t>(p + 4));
+            p += 4;
+        } else {
+            ++p;
+        }
+    }
+    return ends;
+}
+
+std::string recoded(std::string text, const Recoding& r) {
+    for (char& c : text)
+        for (std::size_t k = 0; k < r.count; ++k)
+            if (static_cast<std::uint8_t>(c) == r.from[k]) {
+                c = static_cast<char>(r.to[k]);
+                break;
+            }
+    return text;
+}
+
+// Texts dense in line ends, runs of CR LF and the recoded bytes, so that
+// matches fall on every block and chunk border.
+std::string random_text(std::mt19937& random, std::size_t length) {
+    const char alphabet[] = {'\r', '\n', '\r', '\n', 'a', ' ', '\0', '\x84', '\xe1', '\x9e', '\xff', '\x80'};
+    std::string text(length, ' ');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    return text;
+}
+
+TEST(ScanKernels, EveryKernelFindsTheSameTerminatorsAndRecodesAlike) {
+    ASSERT_TRUE(scan_kernel_available(ScanKernel::portable));
+    EXPECT_TRUE(scan_kernel_available(fastest_scan_kernel()));
+    std::mt19937 random(17);
+    for (int round = 0; round < 400; ++round) {
+        const std::string text = random_text(random, random() % (round < 300 ? 300 : 5000));
+        const std::vector<std::int32_t> want = terminator_ends(text);
+        const std::string want_recoded = recoded(text, test_recoding);
+        const std::size_t pieces = 1 + random() % 5;  // a scan split at random points resumes correctly
+        for (ScanKernel kernel : all_kernels) {
+            for (const bool recode_too : {false, true}) {
+                // Spare bytes behind the text are CR LF: they must not complete a match.
+                std::string buffer = text + "\r\n\r\n";
+                const auto length = static_cast<std::int32_t>(text.size());
+                std::vector<std::int32_t> got;
+                std::int32_t next = 0;
+                std::int32_t begin = 0;
+                for (std::size_t piece = 1; piece <= pieces; ++piece) {
+                    const std::int32_t end = piece == pieces ? length : std::min<std::int32_t>(length, begin + static_cast<std::int32_t>(random() % 700));
+                    std::vector<std::int32_t> ends(static_cast<std::size_t>(end - begin) / 4 + 2);
+                    const std::size_t n = scan_text(kernel, buffer.data(), length, begin, end, next,
+                                                    recode_too ? &test_recoding : nullptr, ends.data());
+                    got.insert(got.end(), ends.begin(), ends.begin() + static_cast<std::ptrdiff_t>(n));
+                    begin = end;
+                }
+                EXPECT_EQ(got, want) << "kernel " << static_cast<int>(kernel) << " round " << round;
+                EXPECT_EQ(buffer.substr(0, text.size()), recode_too ? want_recoded : text);
+                EXPECT_EQ(buffer.substr(text.size()), "\r\n\r\n");
+            }
+            std::string alone = text;
+            recode(alone.data(), alone.size(), test_recoding, kernel);
+            EXPECT_EQ(alone, want_recoded);
+        }
+    }
+}
+
+TEST(ScanKernels, DenseTerminatorsFillEveryBlock) {
+    // One match every four bytes: the most a range can hold.
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += "\r\n\r\n";
+    for (ScanKernel kernel : all_kernels) {
+        std::vector<std::int32_t> ends(text.size() / 4 + 2);
+        std::int32_t next = 0;
+        const auto length = static_cast<std::int32_t>(text.size());
+        EXPECT_EQ(scan_text(kernel, text.data(), length, 0, length, next, nullptr, ends.data()), 300u);
+        EXPECT_EQ(ends[299], length);
+        EXPECT_EQ(next, length);
+    }
+}
+
+TEST_F(StoreTest, ReindexAcrossLongTextsMatchesADirectScan) {
+    // Longer than the store's scanning chunks, with terminators straddling
+    // their borders and overlapping runs at every offset.
+    std::mt19937 random(23);
+    for (int round = 0; round < 12; ++round) {
+        std::string text = random_text(random, 20000 + random() % 20000);
+        for (std::size_t border = 8192 - 3; border < text.size(); border += 8192 + round % 5)
+            text.replace(border, 6, "\r\n\r\n\r\n");
+        load(text);
+        std::vector<std::int32_t> want{0};
+        for (std::int32_t end : terminator_ends(text)) want.push_back(end);
+        want.push_back(static_cast<std::int32_t>(text.size()));
+        EXPECT_EQ(slots(), want);
+    }
+}
+
+TEST_F(StoreTest, RecodeAndReindexIsRecodeThenReindex) {
+    std::mt19937 random(29);
+    for (int round = 0; round < 20; ++round) {
+        const std::string text = random_text(random, random() % 20000);
+        load(text);
+        store.modified = false;
+        EXPECT_EQ(store.recode_and_reindex(test_recoding), static_cast<std::int32_t>(terminator_ends(text).size()));
+        EXPECT_EQ(store.text_view(), recoded(text, test_recoding));
+        EXPECT_TRUE(store.modified);
+        expect_sound();
+    }
 }
 
 TEST(FoldChar, FollowsCharUpperAndTheUmlautRule) {
