@@ -2,7 +2,8 @@
 // follow the stand-in's windows, the greeting is answered with the windows
 // already open, appointment requests land in the stand-in's file and outlive
 // a restart, search requests list their matches, the stand-in's search box
-// reaches lumo, and closing the stand-in ends lumo.
+// reaches lumo, closing the stand-in ends lumo, and lumo's appointment dialog
+// enters the selected name into the chosen calendars.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include "calendar/calendar_texts.h"
 #include "e2e/harness.h"
 #include "port/ids.h"
+#include "settings/configuration.h"
 
 namespace lumo::e2e {
 namespace {
@@ -245,6 +247,65 @@ TEST(StandIn, SearchBoxReachesLumoAndClosingTheCalendarEndsLumo) {
     PostMessageA(stand_in.main_window(), WM_CLOSE, 0, 0);
     EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
     EXPECT_EQ(stand_in.wait_for_exit(), 0);
+}
+
+// A visible dialog of lumo's process that holds control `id`.
+HWND wait_for_dialog_with(const Lumo& lumo, int id) {
+    struct Search {
+        int id;
+        DWORD pid;
+        HWND found;
+    } search{id, 0, nullptr};
+    GetWindowThreadProcessId(lumo.main_window(), &search.pid);
+    pump_until([&] {
+        EnumWindows(
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                if (pid != s->pid || class_of(hwnd) != "#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, s->id))
+                    return TRUE;
+                s->found = hwnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+
+TEST(StandIn, AppointmentDialogEntersTheSelectedNameIntoTheCalendars) {
+    Lumo lumo;
+    StandIn stand_in(lumo.folder());
+    lumo.write_file("book.adr", "Miller John, 030 555\r\nMain Street 1\r\n\r\n");
+    Settings settings;
+    settings.save_configuration_automatically = 0;
+    set_text(settings.file_name, lumo.folder() + "book.adr");
+    const auto config = configuration_bytes(settings);
+    lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
+    ASSERT_TRUE(stand_in.start());
+    start_lumo(lumo, stand_in);
+    ASSERT_TRUE(pump_until([&] { return GetDlgItem(lumo.main_window(), 2) != nullptr; })) << lumo.describe();
+
+    lumo.post_command(CMD_APPOINTMENT);
+    HWND dialog = wait_for_dialog_with(lumo, IDC_APPOINTMENT_OK);
+    ASSERT_NE(dialog, nullptr) << lumo.describe();
+    const auto set = [&](int id, const char* text) {
+        SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    };
+    set(IDC_DATE, "06/12/2026");
+    set(IDC_TIME, "14.05");
+    for (int i = 0; i < 4; ++i)
+        SendMessageA(GetDlgItem(dialog, IDC_CALENDAR_FLAG_1 + i), BM_SETCHECK, i % 2 == 0 ? BST_CHECKED : BST_UNCHECKED,
+                     0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_APPOINTMENT_OK, BN_CLICKED), 0);
+
+    const std::string expected =
+        "# VORNIX appointments: calendar (1-4), date, time, text\r\n"
+        "1 06.12.2026 14:05 Miller John\r\n"
+        "3 06.12.2026 14:05 Miller John\r\n";
+    EXPECT_TRUE(pump_until([&] { return stand_in.appointments() == expected; })) << stand_in.appointments();
+    EXPECT_NE(stand_in.log().find("TS101006/12/2026 14.05 <Miller John>\n"), std::string::npos) << stand_in.log();
 }
 
 }  // namespace
