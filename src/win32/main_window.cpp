@@ -305,6 +305,15 @@ LRESULT MainWindow::on_command(int id) {
     case CMD_PREDEFINITION_10:
         dialogs_.on_command(id);
         break;
+    case CMD_COLOURS:
+        colours_.run(GetActiveWindow());
+        break;
+    case CMD_FONT_DATA_VIEW:
+        choose_view_font(app_, resources_, ViewId::data_view, windows_.data_view, [this] { data_view_.measure_font(); });
+        break;
+    case CMD_FONT_OVERVIEW:
+        choose_view_font(app_, resources_, ViewId::overview, windows_.overview, [this] { overview_.measure_font(); });
+        break;
     case CMD_INFO:
     case CMD_INFO_2:
     case CMD_INFO_3:

@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "win32/about_box.h"
+#include "win32/colours_dialog.h"
 #include "win32/data_view_window.h"
 #include "win32/dialogs.h"
 #include "win32/frame_bars.h"
@@ -83,6 +84,8 @@ private:
     DataViewWindow data_view_;
     // The dialog commands (search, replace, configuration, calendar, password).
     Dialogs dialogs_{app_, windows_, resources_.instance()};
+    // The colours dialog, with the chooser's custom colours for the run.
+    ColoursDialog colours_{app_, windows_, resources_.instance()};
 };
 
 }  // namespace lumo::win32

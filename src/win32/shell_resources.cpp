@@ -97,6 +97,7 @@ void ShellResources::create_view_fonts(const Settings& settings) {
     overview_font_.reset(CreateFontIndirectA(&overview));
     data_view_font_.reset(CreateFontIndirectA(&data_view));
     data_view_bold_font_.reset(CreateFontIndirectA(&data_view_bold));
+    if (view_fonts_created) view_fonts_created();
 }
 
 }  // namespace lumo::win32

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 
 #include "settings/settings.h"
 
@@ -71,8 +72,11 @@ public:
     // old brush when a new one cannot be made.
     HBRUSH remake_pattern_brush();
 
-    // Creates both view fonts from the settings' LOGFONTs.
+    // Creates both view fonts from the settings' LOGFONTs (again after a
+    // font command), deleting the previous ones, then tells
+    // `view_fonts_created` so that whoever measures with them takes the new ones.
     void create_view_fonts(const Settings& settings);
+    std::function<void()> view_fonts_created;
     HFONT overview_font() const { return overview_font_.get(); }
     // The data view font as its other lines are painted (weight 400) and as
     // its heading line is (weight 700); text measuring uses both.

@@ -76,10 +76,13 @@ int run_lumo(HINSTANCE instance, int show_command) {
 
     // Configuration, title, store and the last file, before any window.
     if (!start_up_before_window(app, GetCommandLineA(), system_logfont())) return 1;
+    // The port measures text with the fonts the views paint with.
+    resources.view_fonts_created = [&shell, &resources] {
+        shell.overview_font = resources.overview_font();
+        shell.data_view_font = resources.data_view_font();
+        shell.data_view_bold_font = resources.data_view_bold_font();
+    };
     resources.create_view_fonts(app.settings);
-    shell.overview_font = resources.overview_font();
-    shell.data_view_font = resources.data_view_font();
-    shell.data_view_bold_font = resources.data_view_bold_font();
 
     if (another_instance_runs(port)) return 1;
 
