@@ -605,6 +605,11 @@ std::int32_t Store::line_start(std::int32_t line) const {
 
 void Store::clear_text_block() {
     view_.text_block.marked = false;
+    grey_copy_and_cut_when_unmarked();
+}
+
+void Store::grey_copy_and_cut_when_unmarked() {
+    if (view_.text_block.marked || view_.entry_range.marked) return;
     port_.frame.enable_command(CMD_COPY, false);
     port_.frame.enable_command(CMD_CUT, false);
 }

@@ -254,6 +254,9 @@ public:
     void take_undo_snapshot();
     void swap_undo_snapshot();
     void discard_undo_snapshot();
+    // Greys Copy and Cut once neither a text block nor an entry range is
+    // marked: dropping one mark must not disable the commands for the other.
+    void grey_copy_and_cut_when_unmarked();
     bool has_undo_snapshot() const { return undo_.present; }
     // The new-entry command: " " CR LF CR LF in front of the selected entry,
     // the data view becomes active. A type-ahead in progress is the caller's

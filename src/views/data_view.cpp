@@ -484,8 +484,7 @@ void DataView::clear_block() {
     b.anchor_line = -1;
     b.anchor_column = -1;
     b.marked = false;
-    port_.frame.enable_command(CMD_COPY, false);
-    port_.frame.enable_command(CMD_CUT, false);
+    store_.grey_copy_and_cut_when_unmarked();
 }
 
 void DataView::mark_block(TextPosition a, TextPosition b) {

@@ -417,8 +417,7 @@ void Overview::leave_type_ahead() {
 void Overview::clear_entry_range() {
     view_.entry_range.marked = false;
     view_.entry_range.anchor = -1;
-    port_.frame.enable_command(CMD_COPY, false);
-    port_.frame.enable_command(CMD_CUT, false);
+    store_.grey_copy_and_cut_when_unmarked();
     repaint();
 }
 

@@ -1,5 +1,8 @@
 #include "win32/main_window.h"
 
+#include <shellapi.h>
+
+#include "app/commands.h"
 #include "app/frame_logic.h"
 #include "app/keyboard.h"
 #include "port/ids.h"
@@ -257,9 +260,6 @@ LRESULT MainWindow::on_command(int id) {
     case CMD_ADD:
         files.add();
         break;
-    case CMD_NEW_ENTRY:
-        on_new_entry();
-        break;
     case CMD_QUIT:
         PostQuitMessage(0);
         break;
@@ -279,9 +279,12 @@ LRESULT MainWindow::on_command(int id) {
     case CMD_ONE_UPON_OTHER:
         on_arrangement(arrangement::one_upon_the_other, CMD_ONE_UPON_OTHER, CMD_SIDE_BY_SIDE);
         break;
-    case CMD_ROTATE:
-        rotate_views(app_);
-        repaint_captions();
+    case CMD_ADDRESS_FIELD:
+        SetFocus(windows_.main);
+        address_field_command(app_);
+        break;
+    case CMD_HELP:
+        ShellExecuteA(nullptr, "open", app_.paths.help_file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         break;
     case CMD_SEARCH:
     case CMD_FIND_NEXT:
@@ -320,6 +323,7 @@ LRESULT MainWindow::on_command(int id) {
         about_.show();
         break;
     default:
+        run_state_command(app_, id);
         break;
     }
     return 0;
@@ -338,11 +342,6 @@ void MainWindow::on_arrangement(std::uint8_t arrangement, int command, int other
     frame.check_command(command, true);
     frame.check_command(other_command, false);
     place_views();
-}
-
-void MainWindow::on_new_entry() {
-    app_.store.insert_empty_entry();
-    repaint_captions();
 }
 
 LRESULT MainWindow::on_sys_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -66,7 +66,6 @@ private:
     LRESULT on_command(int id);
     LRESULT on_sys_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void on_arrangement(std::uint8_t arrangement, int command, int other_command);
-    void on_new_entry();
 
     // Places both views for the current arrangement (nothing in free placement).
     void place_views();

@@ -129,5 +129,30 @@ TEST_F(CommandsTest, StateCommandsAreDispatchedByTheirIds) {
     EXPECT_FALSE(run_state_command(app, CMD_OPEN)) << "the shell's commands are not taken here";
 }
 
+// The data view follows the overview's selection and drops its own block
+// then; the marked entries must keep Copy and Cut usable (their shortcuts
+// only act on enabled items).
+TEST_F(CommandsTest, MarkingEntriesKeepsCutEnabledThroughTheRepaints) {
+    load(book);
+    press(vk::down, {vk::shift});
+    app.data_view.paint(DataViewPaintMode::full);
+    Overview(app.store, app.overview_state).prepare_paint();
+    EXPECT_TRUE(fake.enabled[CMD_CUT]);
+    EXPECT_TRUE(fake.enabled[CMD_COPY]);
+}
+
+TEST_F(CommandsTest, CopyAndCutAreGreyedOnlyWhenNothingIsMarked) {
+    load(book);
+    press(vk::down, {vk::shift});
+    app.views.active_view = ActiveView::data_view;
+    press(vk::right, {vk::shift});
+    press(vk::right);  // drops the block; the entries stay marked
+    EXPECT_TRUE(fake.enabled[CMD_CUT]);
+    app.views.active_view = ActiveView::overview;
+    press(vk::down);  // drops the range too
+    EXPECT_FALSE(fake.enabled[CMD_CUT]);
+    EXPECT_FALSE(fake.enabled[CMD_COPY]);
+}
+
 }  // namespace
 }  // namespace lumo

@@ -1,0 +1,193 @@
+// The Edit and Window menus of the real lumo.exe with the real clipboard:
+// Select all and Copy, Paste of a messy text, Cut of marked entries, Undo
+// twice, the address field, and the arrangement commands.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <cstdio>
+#include <string>
+
+#include "e2e/books.h"
+#include "app/frame_logic.h"
+#include "e2e/harness.h"
+#include "port/ids.h"
+#include "settings/configuration.h"
+
+namespace lumo::e2e {
+namespace {
+
+std::string clipboard_text() {
+    std::string text;
+    for (int tries = 0; tries < 100 && !OpenClipboard(nullptr); ++tries) Sleep(10);
+    if (HANDLE block = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(block))) {
+            text = bytes;
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool put_on_clipboard(const std::string& text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!block) return false;
+    char* bytes = static_cast<char*>(GlobalLock(block));
+    text.copy(bytes, text.size());
+    bytes[text.size()] = '\0';
+    GlobalUnlock(block);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    const bool done = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    if (!done) GlobalFree(block);
+    return done;
+}
+
+const std::string three = book({"Anton A\r\nStreet 1", "Berta B\r\nStreet 2", "Caesar C\r\nStreet 3"});
+
+class Commands : public ::testing::Test {
+protected:
+    std::string path() const { return lumo.folder() + "book.adr"; }
+
+    void start_with(const std::string& bytes) {
+        lumo.write_file("book.adr", bytes);
+        Settings settings = default_settings(LogFont{});
+        set_text(settings.file_name, path());
+        const auto config = configuration_bytes(settings);
+        lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
+        ASSERT_TRUE(lumo.start());
+        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(2) != nullptr; })) << lumo.describe();
+        ASSERT_TRUE(lumo.bring_to_front());
+        pump_for(300);
+    }
+
+    // Saves under the file's name and returns what was written.
+    std::string save() {
+        lumo.post_command(CMD_SAVE);
+        EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == title_for(path()); })) << lumo.title();
+        return lumo.read_file("book.adr");
+    }
+
+    // Alt with a key, as the accelerators know it.
+    void press_alt(int vk) {
+        INPUT alt[2]{};
+        alt[0].type = alt[1].type = INPUT_KEYBOARD;
+        alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
+        alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &alt[0], sizeof(INPUT));
+        pump_for(100);
+        lumo.press_key(vk);
+        SendInput(1, &alt[1], sizeof(INPUT));
+        pump_for(100);
+    }
+
+    // Runs a key combination and waits for the clipboard to change.
+    std::string copied_by(int vk, bool ctrl, bool alt = false) {
+        put_on_clipboard("-");
+        if (alt) {
+            press_alt(vk);
+        } else {
+            lumo.press_key(vk, ctrl);
+        }
+        std::string text;
+        lumo.wait_until([&] { return (text = clipboard_text()) != "-"; }, 5000);
+        return text;
+    }
+
+    void quit_without_saving() {
+        lumo.post_command(CMD_QUIT);
+        if (const MessageBoxInfo box = lumo.wait_for_box("Save Data now?", 3000); box.window) lumo.answer(box, IDNO);
+        EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
+    }
+
+    FakeCalendar calendar;
+    Lumo lumo;
+};
+
+TEST_F(Commands, SelectAllAndCopyInTheDataViewGiveTheWholeEntry) {
+    start_with(three);
+    lumo.press_key(VK_TAB);
+    lumo.press_key('A', true);
+    EXPECT_EQ(copied_by('C', true), "Anton A\r\nStreet 1");
+    quit_without_saving();
+}
+
+TEST_F(Commands, PastedTextArrivesCleanedInTheSavedFile) {
+    start_with(three);
+    lumo.press_key(VK_TAB);
+    lumo.press_key(VK_END);
+    ASSERT_TRUE(put_on_clipboard("\tx\r\n\r\ny\r\n"));
+    lumo.press_key('V', true);
+    EXPECT_EQ(save(), book({"Anton A x\r\n \r\ny\r\n \r\nStreet 1", "Berta B\r\nStreet 2", "Caesar C\r\nStreet 3"}));
+    quit_without_saving();
+}
+
+TEST_F(Commands, CutOfMarkedEntriesAndUndoTwice) {
+    start_with(three);
+    lumo.press_key(VK_DOWN, false, true);
+    put_on_clipboard("-");
+    lumo.post_command(CMD_CUT);
+    pump_for(1000);
+    std::printf("PROBE clipboard=[%s]\n", clipboard_text().c_str());
+    EXPECT_EQ(copied_by('X', true), book({"Anton A\r\nStreet 1", "Berta B\r\nStreet 2"}));
+    EXPECT_EQ(save(), book({"Caesar C\r\nStreet 3"}));
+
+    lumo.press_key('Z', true);
+    EXPECT_EQ(save(), three) << "Undo brings the entries back";
+    lumo.press_key('Z', true);
+    EXPECT_EQ(save(), book({"Caesar C\r\nStreet 3"})) << "a second Undo takes them away again";
+    quit_without_saving();
+}
+
+TEST_F(Commands, AddressFieldPutsTheLabelOnTheClipboard) {
+    start_with(book({"Miller John, 030 555\r\nMain Street 1\r\nSpringfield"}));
+    EXPECT_EQ(copied_by('C', false, true), "John Miller\r\nMain Street 1\r\n\r\nSpringfield\r\n");
+    quit_without_saving();
+}
+
+TEST_F(Commands, ArrangementCommandsPlaceTheViewsAndAreKept) {
+    start_with(three);
+    auto rect = [&](int id) {
+        RECT r{};
+        GetWindowRect(lumo.view(id), &r);
+        return r;
+    };
+    auto one_upon_the_other = [&] { return rect(1).left == rect(2).left && rect(1).top < rect(2).top; };
+    auto side_by_side = [&] { return rect(1).top == rect(2).top && rect(1).left < rect(2).left; };
+
+    lumo.post_command(CMD_ONE_UPON_OTHER);
+    EXPECT_TRUE(lumo.wait_until(one_upon_the_other));
+    lumo.post_command(CMD_SIDE_BY_SIDE);
+    EXPECT_TRUE(lumo.wait_until(side_by_side));
+
+    // The same command again switches the arrangement off; the views stay.
+    const RECT before = rect(2);
+    lumo.post_command(CMD_SIDE_BY_SIDE);
+    lumo.post_command(CMD_ONE_UPON_OTHER);
+    EXPECT_TRUE(lumo.wait_until(one_upon_the_other));
+    lumo.post_command(CMD_ONE_UPON_OTHER);
+    pump_for(300);
+    EXPECT_TRUE(one_upon_the_other());
+    const RECT after = rect(2);
+    EXPECT_FALSE(EqualRect(&before, &after));
+    quit_without_saving();
+
+    // Menu check marks belong to lumo's process; the arrangement they show is
+    // what the configuration keeps at the end: switched off.
+    const std::string bytes = lumo.read_file(std::string(configuration_file_name));
+    Settings saved = default_settings(LogFont{});
+    load_configuration(saved, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    EXPECT_EQ(saved.window_arrangement, arrangement::free_placement);
+}
+
+}  // namespace
+}  // namespace lumo::e2e
