@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/dialog_logic.h"
+#include "app/drag_drop.h"
 #include "app/frame_logic.h"
 #include "calendar/calendar_link.h"
 #include "data/file_commands.h"
@@ -77,6 +78,11 @@ public:
     // Set while a paste steps the caret left and back: Ctrl, still held from
     // Ctrl+V, must not turn those steps into word jumps.
     bool automatic_caret_step = false;
+
+    // Drag and drop: the state the drag starts share with the data view's
+    // drop target, and the target's model.
+    DragState drag;
+    DropTarget drop_target{*this};
 
     // Search requests of the calendar ("AS" + text) go here.
     std::function<void(std::string_view)> on_search_request;
