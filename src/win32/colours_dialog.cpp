@@ -107,8 +107,10 @@ HWND ColoursDialog::view_window(ViewId view) const {
     return view == ViewId::overview ? windows_.overview : windows_.data_view;
 }
 
+bool show_font_chooser(CHOOSEFONTA& record) { return ChooseFontA(&record) != FALSE; }
+
 void choose_view_font(App& app, ShellResources& resources, ViewId view, HWND window,
-                      const std::function<void()>& measure) {
+                      const std::function<void()>& measure, const FontChooser& chooser) {
     app.port().modal_flag = true;
     LogFont& font = view == ViewId::overview ? app.settings.overview_font : app.settings.data_view_font;
     LOGFONTA logfont = to_logfont(font);
@@ -118,7 +120,7 @@ void choose_view_font(App& app, ShellResources& resources, ViewId view, HWND win
     record.lpLogFont = &logfont;
     record.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
     // A cancelled chooser leaves the LOGFONT as it was.
-    if (ChooseFontA(&record)) font = from_logfont(logfont);
+    if (chooser(record)) font = from_logfont(logfont);
     make_regular(font);
     resources.create_view_fonts(app.settings);
     if (window) {

@@ -53,11 +53,15 @@ private:
     CHOOSECOLORA chooser_{};
 };
 
+// Shows the font chooser on the record; true when the user took a font.
+using FontChooser = std::function<bool(CHOOSEFONTA&)>;
+bool show_font_chooser(CHOOSEFONTA& record);
+
 // Lets the user choose a view's font; a cancelled chooser keeps it. The font
 // is reduced to its regular face, the shell's view fonts are made anew and,
 // when the view's window exists, `measure` measures it again (line height,
 // longest line width) before the window is repainted.
 void choose_view_font(App& app, ShellResources& resources, ViewId view, HWND window,
-                      const std::function<void()>& measure);
+                      const std::function<void()>& measure, const FontChooser& chooser = show_font_chooser);
 
 }  // namespace lumo::win32

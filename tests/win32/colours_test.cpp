@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,19 +85,27 @@ protected:
     std::vector<CHOOSECOLORA> chooser_calls;
     std::vector<Colour> answers;  // the chooser's picks, in turn
 
+    // Stand-ins for the two views, to see what is invalidated; made once,
+    // as showing a top-level window is slow under Wine.
+    static inline HWND overview_view = nullptr;
+    static inline HWND data_view_view = nullptr;
+
+    static void SetUpTestSuite() {
+        overview_view = create_view();
+        data_view_view = create_view();
+    }
+    static void TearDownTestSuite() {
+        DestroyWindow(overview_view);
+        DestroyWindow(data_view_view);
+    }
     void SetUp() override {
         image = LoadLibraryExA(lumo_exe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
         ASSERT_NE(image, nullptr);
-        // Stand-ins for the two views, to see what the dialog invalidates.
-        windows.overview = create_view();
-        windows.data_view = create_view();
+        windows.overview = overview_view;
+        windows.data_view = data_view_view;
         validate_views();
     }
-    void TearDown() override {
-        DestroyWindow(windows.overview);
-        DestroyWindow(windows.data_view);
-        FreeLibrary(image);
-    }
+    void TearDown() override { FreeLibrary(image); }
     void validate_views() {
         for (HWND view : {windows.overview, windows.data_view}) {
             ValidateRect(view, nullptr);
@@ -246,6 +255,99 @@ TEST_F(ColoursDialogTest, CustomColoursAreKeptFromOneRunToTheNext) {
         click(hwnd, IDC_COLOURS_OK);
     });
     EXPECT_EQ(seen, rgb(7, 8, 9));
+}
+
+}  // namespace
+}  // namespace lumo::win32
+
+namespace lumo::win32 {
+namespace {
+
+class ViewFontTest : public ColoursDialogTest {
+protected:
+    std::optional<ShellResources> resources;
+    int fonts_made = 0;
+    int measured = 0;
+    std::vector<LOGFONTA> offered;
+
+    void SetUp() override {
+        ColoursDialogTest::SetUp();
+        resources.emplace(image);
+        resources->view_fonts_created = [this] { ++fonts_made; };
+        app.settings.data_view_font = system_logfont();
+        app.settings.overview_font = system_logfont();
+        resources->create_view_fonts(app.settings);
+        fonts_made = 0;
+    }
+    // Runs the command with a chooser that takes `chosen` (or is cancelled).
+    void choose(ViewId view, HWND window, std::optional<LOGFONTA> chosen) {
+        choose_view_font(app, *resources, view, window, [this] { ++measured; },
+                         [&](CHOOSEFONTA& record) {
+                             EXPECT_TRUE(fake.port.modal_flag);
+                             EXPECT_EQ(record.Flags, static_cast<DWORD>(CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT));
+                             offered.push_back(*record.lpLogFont);
+                             if (!chosen) return false;
+                             *record.lpLogFont = *chosen;
+                             return true;
+                         });
+        EXPECT_FALSE(fake.port.modal_flag);
+    }
+};
+
+LOGFONTA bold_italic_underlined(const char* face, LONG height) {
+    LOGFONTA font{};
+    font.lfHeight = height;
+    font.lfWeight = FW_BOLD;
+    font.lfItalic = 1;
+    font.lfUnderline = 1;
+    font.lfStrikeOut = 1;
+    font.lfCharSet = ANSI_CHARSET;
+    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    return font;
+}
+
+TEST_F(ViewFontTest, AChosenFontBecomesRegularAndIsRemadeAndMeasuredInItsView) {
+    app.settings.data_view_font.height = -11;  // tell the two views' fonts apart
+    const LogFont data_view_before = app.settings.data_view_font;
+    const LogFont overview_before = app.settings.overview_font;
+    choose(ViewId::data_view, windows.data_view, bold_italic_underlined("Courier New", -20));
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(from_logfont(offered[0]), data_view_before);  // the chooser starts from the view's font
+
+    const LogFont& font = app.settings.data_view_font;
+    EXPECT_EQ(text_of(font.face_name), "Courier New");
+    EXPECT_EQ(font.height, -20);
+    EXPECT_EQ(font.weight, 400);
+    EXPECT_EQ(font.italic, 0);
+    EXPECT_EQ(font.underline, 0);
+    EXPECT_EQ(font.strike_out, 1);
+    EXPECT_EQ(app.settings.overview_font, overview_before);  // the other view keeps its font
+    EXPECT_EQ(fonts_made, 1);
+    EXPECT_NE(resources->data_view_font(), nullptr);
+    EXPECT_EQ(measured, 1);
+    EXPECT_TRUE(invalidated(windows.data_view));
+    EXPECT_FALSE(invalidated(windows.overview));
+
+    validate_views();
+    choose(ViewId::overview, windows.overview, bold_italic_underlined("Arial", -16));
+    EXPECT_EQ(text_of(app.settings.overview_font.face_name), "Arial");
+    EXPECT_EQ(app.settings.overview_font.weight, 400);
+    EXPECT_EQ(measured, 2);
+    EXPECT_TRUE(invalidated(windows.overview));
+}
+
+TEST_F(ViewFontTest, ACancelledChooserKeepsTheFontAndAMissingWindowIsNeitherMeasuredNorRepainted) {
+    const LogFont before = app.settings.data_view_font;
+    choose(ViewId::data_view, windows.data_view, std::nullopt);
+    EXPECT_EQ(app.settings.data_view_font.face_name, before.face_name);
+    EXPECT_EQ(app.settings.data_view_font.height, before.height);
+
+    validate_views();
+    measured = 0;
+    choose(ViewId::overview, nullptr, bold_italic_underlined("Arial", -16));
+    EXPECT_EQ(text_of(app.settings.overview_font.face_name), "Arial");
+    EXPECT_EQ(measured, 0);
+    EXPECT_FALSE(invalidated(windows.overview));
 }
 
 }  // namespace
