@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "app/frame_logic.h"
 #include "port/ids.h"
+#include "win32/drop_target.h"
 #include "win32/main_window.h"
 #include "win32/shell_resources.h"
 #include "win32/win32_port.h"
@@ -96,11 +97,14 @@ int run_lumo(HINSTANCE instance, int show_command) {
     UpdateWindow(main);
     if (!main_window.create_views()) return 1;
     main_window.add_system_menu_items();
+    // The data view takes text and files dropped on it.
+    DropTargetRegistration drop_target(app, windows.data_view);
 
     start_up_after_window(app);
 
     const int code = message_loop(main, accelerators, main_window.about_box());
     app.shut_down();
+    drop_target.revoke();
     ole.end();
     return code;
 }
