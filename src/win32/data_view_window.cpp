@@ -33,22 +33,6 @@ std::optional<ScrollCode> scroll_code(int code) {
 
 HCURSOR program_cursor(int id) { return LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 
-// A device context of the window's client area for one immediate pass.
-class ClientDc {
-public:
-    explicit ClientDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~ClientDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    ClientDc(const ClientDc&) = delete;
-    ClientDc& operator=(const ClientDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 }  // namespace
 
 DataViewWindow::~DataViewWindow() { app_.data_view.set_canvas(nullptr); }

@@ -56,4 +56,21 @@ private:
     HGDIOBJ old_;
 };
 
+// A device context of a window's client area for one immediate pass (a
+// paint outside WM_PAINT), released at the end of the scope.
+class ClientDc {
+public:
+    explicit ClientDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ClientDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    ClientDc(const ClientDc&) = delete;
+    ClientDc& operator=(const ClientDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 }  // namespace lumo::win32

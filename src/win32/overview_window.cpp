@@ -56,22 +56,6 @@ bool same_scroll_setting(const SCROLLINFO& a, const SCROLLINFO& b) {
     return a.nMin == b.nMin && a.nMax == b.nMax && a.nPage == b.nPage && a.nPos == b.nPos;
 }
 
-// A window DC for one immediate pass.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 }  // namespace
 
 OverviewWindow::~OverviewWindow() {
@@ -310,7 +294,7 @@ void OverviewWindow::draw_marks(HDC dc) const {
 void OverviewWindow::toggle_marks() {
     if (!window_) return;
     update_geometry();
-    WindowDc dc(window_);
+    ClientDc dc(window_);
     if (dc.get()) draw_marks(dc.get());
 }
 
