@@ -12,6 +12,7 @@
 #include <string>
 
 #include "data/window_title.h"
+#include "e2e/books.h"
 #include "e2e/harness.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
@@ -20,23 +21,6 @@ namespace lumo::e2e {
 namespace {
 
 constexpr int data_view_id = 2;
-
-// An address file: each entry's lines joined by CR LF, each entry ended by
-// an empty line.
-std::string book(std::initializer_list<std::string_view> entries) {
-    std::string text;
-    for (std::string_view entry : entries) {
-        text += entry;
-        text += "\r\n\r\n";
-    }
-    return text;
-}
-
-std::string title_for(const std::string& path, char marker) {
-    std::string title(1, marker);
-    title += title_file_part(path);
-    return title;
-}
 
 // The system font, which the tests configure as the data view font.
 LOGFONTA system_logfont() {

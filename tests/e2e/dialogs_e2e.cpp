@@ -13,21 +13,13 @@
 
 #include "data/address_file.h"
 #include "data/store.h"
+#include "e2e/books.h"
 #include "e2e/harness.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
 
 namespace lumo::e2e {
 namespace {
-
-std::string book(std::initializer_list<std::string_view> entries) {
-    std::string text;
-    for (std::string_view entry : entries) {
-        text += entry;
-        text += "\r\n\r\n";
-    }
-    return text;
-}
 
 // A protected address file as the writer makes it: the marker, the check
 // word and the enciphered text (plain ASCII, so no letters change code).

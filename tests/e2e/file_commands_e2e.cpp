@@ -12,6 +12,7 @@
 
 #include "data/store.h"
 #include "data/window_title.h"
+#include "e2e/books.h"
 #include "e2e/harness.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
@@ -19,27 +20,9 @@
 namespace lumo::e2e {
 namespace {
 
-// An address file: each entry's lines joined by CR LF, each entry ended by
-// an empty line.
-std::string book(std::initializer_list<std::string_view> entries) {
-    std::string text;
-    for (std::string_view entry : entries) {
-        text += entry;
-        text += "\r\n\r\n";
-    }
-    return text;
-}
-
 std::string entries_status(std::int32_t count) {
     const auto text = format_entries_status(count);
     return std::string(text.data(), text.size());
-}
-
-// The window title with its modified marker in front.
-std::string title_for(const std::string& path, char marker = ' ') {
-    std::string title(1, marker);
-    title += title_file_part(path);
-    return title;
 }
 
 class FileCommands : public ::testing::Test {
