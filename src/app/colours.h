@@ -30,7 +30,6 @@ const ColourField* find_colour_field(int control);
 // The colour chooser's sixteen custom colours: black at start, kept for the
 // run (never saved).
 inline constexpr std::size_t custom_colour_count = 16;
-using CustomColours = std::array<Colour, custom_colour_count>;
 
 // What a picked colour asks of the shell.
 struct ColourChange {

@@ -56,7 +56,7 @@ void ColoursDialog::on_init(HWND hwnd) {
     chooser_ = CHOOSECOLORA{};
     chooser_.lStructSize = sizeof(chooser_);
     chooser_.hwndOwner = hwnd;
-    chooser_.lpCustColors = reinterpret_cast<COLORREF*>(custom_colours.data());
+    chooser_.lpCustColors = custom_colours.data();
     chooser_.Flags = CC_RGBINIT | CC_FULLOPEN;
     app_.port().modal_flag = true;
 }

@@ -7,6 +7,7 @@
 
 #include <commdlg.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -29,7 +30,7 @@ public:
     void run(HWND owner);
 
     // The chooser's custom colours, kept from one use to the next.
-    CustomColours custom_colours{};
+    std::array<COLORREF, custom_colour_count> custom_colours{};
 
     // Shows the colour chooser on the record and returns what the user took
     // (the record's rgbResult). Tests replace it to pick without a screen.

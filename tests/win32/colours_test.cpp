@@ -242,7 +242,7 @@ TEST_F(ColoursDialogTest, CancelRestoresAllSevenColoursAsAtOpeningAndRepaintsBot
 
 TEST_F(ColoursDialogTest, CustomColoursAreKeptFromOneRunToTheNext) {
     ColoursDialog dialog(app, windows, image);
-    EXPECT_EQ(dialog.custom_colours, CustomColours{});  // black at start
+    EXPECT_EQ(dialog.custom_colours, decltype(dialog.custom_colours){});  // black at start
     dialog.choose_colour = [](CHOOSECOLORA& record) { record.lpCustColors[5] = rgb(7, 8, 9); };
     run(dialog, [&](HWND hwnd) {
         click(hwnd, IDC_COLOUR_LINK);
