@@ -100,6 +100,34 @@ std::string file_link(std::string_view path) {
     return link;
 }
 
+// ---- Drag starts ---------------------------------------------------------------------
+
+bool begin_drag_text(App& app) {
+    if (!app.views.text_block.marked) return false;
+    app.drag.begin(DragSource::data_view, std::string(app.data_view.block_text()));
+    return app.drag.own_drag_running();
+}
+
+void end_drag_text(App& app, bool dropped, DropEffect effect) {
+    if (dropped && effect == DropEffect::move) app.edit_engine.finish_drag_move(app.drag.inserted_by_target);
+    app.drag.end();
+}
+
+bool begin_drag_entries(App& app) {
+    if (!app.views.entry_range.marked) return false;
+    app.drag.begin(DragSource::overview, std::string(Overview(app.store, app.overview_state).marked_entries_text()));
+    return app.drag.own_drag_running();
+}
+
+void end_drag_entries(App& app, bool dropped, DropEffect effect) {
+    if (dropped && effect == DropEffect::move) {
+        if (!app.drag.inserted_by_target) app.store.take_undo_snapshot();
+        // The last entries gone: a new, empty store.
+        if (Overview(app.store, app.overview_state).delete_marked_entries()) app.files.new_store();
+    }
+    app.drag.end();
+}
+
 // ---- DropTarget -------------------------------------------------------------------------
 
 std::optional<DropEffect> DropTarget::enter(bool offers_text, bool offers_files, DragKeys keys) {

@@ -71,6 +71,14 @@ struct DragOverStep {
     int horizontal_wait_ms = 0;
 };
 
+// The drag starts of the two views. begin_* fills the drag state with the
+// marked text (false: nothing marked, no drag); end_* takes the outcome of
+// the drag loop, removes what a move took away, and empties the drag state.
+bool begin_drag_text(App& app);
+void end_drag_text(App& app, bool dropped, DropEffect effect);
+bool begin_drag_entries(App& app);
+void end_drag_entries(App& app, bool dropped, DropEffect effect);
+
 // The drop target's model over the application's state.
 class DropTarget {
 public:

@@ -6,6 +6,7 @@
 #include "app/frame_logic.h"
 #include "app/keyboard.h"
 #include "port/ids.h"
+#include "win32/drag_start.h"
 #include "win32/window_thunk.h"
 
 namespace lumo::win32 {
@@ -63,6 +64,8 @@ bool MainWindow::create_views() {
     windows_.data_view = data_view_.create(instance, windows_.main, settings.data_view_rectangle);
     app_.views.active_view = ActiveView::overview;
     if (!windows_.overview || !windows_.data_view) return false;
+    overview_.on_drag_entries = [this] { drag_entries(app_); };
+    data_view_.on_drag_text = [this] { drag_text(app_); };
     // The saved rectangles may stem from another window size.
     place_views();
     BringWindowToTop(windows_.overview);

@@ -71,17 +71,15 @@ protected:
     // The program's own drag of the block (line 1, columns 3 to 6).
     void drag_block() {
         app.data_view.mark_block({1, 3}, {1, 6});
-        app.drag.begin(DragSource::data_view, std::string(app.data_view.block_text()));
+        ASSERT_TRUE(begin_drag_text(app));
+        EXPECT_EQ(app.drag.buffer, "XYZ");
     }
     DropEffect drop_at(TextPosition at, std::string_view text, DragKeys keys = {}) {
         app.drag.drop_position = at;
         return app.drop_target.drop_text(text, keys);
     }
     // What the data view's drag start does after DoDragDrop.
-    void end_drag(DropEffect effect) {
-        if (effect == DropEffect::move) app.edit_engine.finish_drag_move(app.drag.inserted_by_target);
-        app.drag.end();
-    }
+    void end_drag(DropEffect effect) { end_drag_text(app, effect != DropEffect::none, effect); }
 };
 
 TEST_F(DropTest, TextFromAnotherProgramIsCopiedWithoutSplittingTheEntry) {
@@ -129,6 +127,27 @@ TEST_F(DropTest, CtrlCopiesTheOwnBlockAndAnOverviewDragLeavesTheBlockAlone) {
     EXPECT_EQ(drop_at({1, 4}, app.drag.buffer, {false, true}), DropEffect::move);
     EXPECT_EQ(text(), "Name\r\nabcXOther\r\n \r\n YZdef\r\n\r\n");
     app.drag.end();
+}
+
+TEST_F(DropTest, EntriesDraggedFromTheOverviewAreCopiedOrWithShiftMoved) {
+    load("Anna\r\nx\r\n\r\nBert\r\ny\r\n\r\n");
+    app.data_view.ensure_lines();
+    EXPECT_FALSE(begin_drag_entries(app));  // nothing marked, no drag
+    Overview(app.store, app.overview_state).mark_entries(1, 1);
+    ASSERT_TRUE(begin_drag_entries(app));
+    EXPECT_EQ(app.drag.buffer, "Bert\r\ny\r\n\r\n");
+    const DropEffect copied = drop_at({1, 1}, app.drag.buffer);
+    end_drag_entries(app, true, copied);
+    EXPECT_EQ(text(), "Anna\r\nxBert\r\ny\r\n \r\n \r\n\r\nBert\r\ny\r\n\r\n");
+    EXPECT_FALSE(app.drag.own_drag_running());
+
+    Overview(app.store, app.overview_state).mark_entries(1, 1);
+    ASSERT_TRUE(begin_drag_entries(app));
+    const DropEffect moved = drop_at({0, 0}, app.drag.buffer, {false, true});
+    EXPECT_EQ(moved, DropEffect::move);
+    end_drag_entries(app, true, moved);
+    EXPECT_EQ(app.store.entry_count(), 1);
+    EXPECT_TRUE(app.store.check());
 }
 
 TEST_F(DropTest, LongDropBreaksAt255AndFilesComeAsLinks) {
