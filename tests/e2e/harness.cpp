@@ -197,7 +197,11 @@ Lumo::Lumo() {
     folder_ = std::string(temp) + "lumo-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
               std::to_string(++counter) + "\\";
     CreateDirectoryA(folder_.c_str(), nullptr);
-    CopyFileA((module_folder() + "lumo.exe").c_str(), (folder_ + "lumo.exe").c_str(), FALSE);
+    // Wine now and then refuses a copy or a start for a moment; try again.
+    for (int tries = 0; tries < 20; ++tries) {
+        if (CopyFileA((module_folder() + "lumo.exe").c_str(), (folder_ + "lumo.exe").c_str(), FALSE)) break;
+        Sleep(100);
+    }
 }
 
 Lumo::~Lumo() {
@@ -237,8 +241,13 @@ bool Lumo::start() {
     std::string command = "\"" + folder_ + "lumo.exe\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
-                          &process_) != FALSE;
+    for (int tries = 0; tries < 20; ++tries) {
+        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
+                           &process_))
+            return true;
+        Sleep(100);
+    }
+    return false;
 }
 
 HWND Lumo::wait_for_main_window(DWORD ms) {
