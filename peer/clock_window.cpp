@@ -155,15 +155,7 @@ LRESULT CALLBACK clock_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 bool register_clock_class(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = clock_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.lpszClassName = clock_class;
-    return RegisterClassExA(&wc) != 0;
+    return register_peer_class(instance, clock_proc, clock_class, CS_HREDRAW | CS_VREDRAW);
 }
 
 HWND create_clock_window(Desk& desk) {

@@ -160,4 +160,20 @@ State* adopt_state(HWND hwnd, UINT msg, LPARAM lp) {
     return state;
 }
 
+// Registers one of the stand-in's window classes: arrow cursor, the
+// application icon, `background` (none when the window paints it all).
+inline bool register_peer_class(HINSTANCE instance, WNDPROC procedure, const char* name, UINT style = 0,
+                                HBRUSH background = nullptr) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExA(&wc) != 0;
+}
+
 }  // namespace vornix

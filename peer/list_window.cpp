@@ -119,14 +119,7 @@ LRESULT CALLBACK list_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 bool register_list_class(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = list_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.lpszClassName = list_class;
-    return RegisterClassExA(&wc) != 0;
+    return register_peer_class(instance, list_proc, list_class);
 }
 
 HWND create_list_window(Desk& desk, const char* title, std::function<ListContent()> fill_content, UINT refresh_ms,

@@ -35,16 +35,10 @@ void place(HWND control, int x, int y, int width, int height) {
 }  // namespace
 
 bool Desk::create_main_window(int show_command) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = main_thunk;
-    wc.hInstance = instance_;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     const std::string class_name(lumo::calendar::calendar_class);
-    wc.lpszClassName = class_name.c_str();
-    if (!RegisterClassExA(&wc)) return false;
+    if (!register_peer_class(instance_, main_thunk, class_name.c_str(), 0,
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+        return false;
     const bool loaded = book_.load();
     main_ = CreateWindowExA(WS_EX_CONTROLPARENT, class_name.c_str(), "VORNIX calendar (stand-in)",
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20, 560, 400, nullptr, nullptr, instance_,

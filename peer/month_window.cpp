@@ -332,14 +332,7 @@ LRESULT CALLBACK month_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 bool register_month_class(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = month_proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.lpszClassName = month_class;
-    return RegisterClassExA(&wc) != 0;
+    return register_peer_class(instance, month_proc, month_class);
 }
 
 HWND create_month_window(Desk& desk, int calendar_number) {
