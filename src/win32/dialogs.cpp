@@ -400,7 +400,7 @@ void Dialogs::password_protection() {
     finish_password_protection(app_);
 }
 
-bool Dialogs::print_settings() { return run(IDD_PRINT_SETTINGS_GERMAN, windows_.main) == IDC_PRINT_OK; }
+bool Dialogs::print_settings() { return run(IDD_PRINT_SETTINGS_GERMAN, GetActiveWindow()) == IDC_PRINT_OK; }
 
 bool Dialogs::on_command(int id) {
     switch (id) {

@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "app/frame_logic.h"
 #include "app/keyboard.h"
+#include "app/printing.h"
 #include "port/ids.h"
 #include "win32/drag_start.h"
 #include "win32/window_thunk.h"
@@ -311,6 +312,9 @@ LRESULT MainWindow::on_command(int id) {
     case CMD_PREDEFINITION_10:
         dialogs_.on_command(id);
         break;
+    case CMD_PRINT:
+        on_print();
+        break;
     case CMD_COLOURS:
         colours_.run(GetActiveWindow());
         break;
@@ -345,6 +349,11 @@ void MainWindow::on_arrangement(std::uint8_t arrangement, int command, int other
     frame.check_command(command, true);
     frame.check_command(other_command, false);
     place_views();
+}
+
+void MainWindow::on_print() {
+    Win32Printer printer(print_record_, windows_.main, [this] { return dialogs_.print_settings(); });
+    print_entries(app_, printer);
 }
 
 LRESULT MainWindow::on_sys_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

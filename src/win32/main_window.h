@@ -13,6 +13,7 @@
 #include "win32/dialogs.h"
 #include "win32/frame_bars.h"
 #include "win32/overview_window.h"
+#include "win32/printing.h"
 #include "win32/shell_resources.h"
 #include "win32/view_caption.h"
 #include "win32/win32_port.h"
@@ -66,6 +67,7 @@ private:
     LRESULT on_command(int id);
     LRESULT on_sys_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void on_arrangement(std::uint8_t arrangement, int command, int other_command);
+    void on_print();
 
     // Places both views for the current arrangement (nothing in free placement).
     void place_views();
@@ -85,6 +87,8 @@ private:
     Dialogs dialogs_{app_, windows_, resources_.instance()};
     // The colours dialog, with the chooser's custom colours for the run.
     ColoursDialog colours_{app_, windows_, resources_.instance()};
+    // The print dialog's record: the printer chosen last stays for the run.
+    PrintRecord print_record_{resources_.instance()};
 };
 
 }  // namespace lumo::win32

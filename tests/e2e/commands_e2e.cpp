@@ -192,5 +192,36 @@ TEST_F(Commands, ArrangementCommandsPlaceTheViewsAndAreKept) {
     EXPECT_EQ(saved.window_arrangement, arrangement::free_placement);
 }
 
+TEST_F(Commands, PrintWithoutAPrinterShowsTheSystemsNoteAndKeysWorkAfterwards) {
+    start_with(three);
+    lumo.press_key('P', true);
+    // No printer is installed here: the print dialog says so itself.
+    const MessageBoxInfo note = lumo.wait_for_box("printer", 30000);
+    ASSERT_TRUE(note.window) << lumo.describe();
+    lumo.answer(note, IDOK);
+    ASSERT_TRUE(lumo.wait_until([&] { return !IsWindow(note.window); })) << lumo.describe();
+    // Nothing was printed and the program takes keys again.
+    ASSERT_TRUE(lumo.bring_to_front());
+    lumo.press_key(VK_TAB);
+    lumo.press_key('A', true);
+    EXPECT_EQ(copied_by('C', true), "Anton A\r\nStreet 1");
+    EXPECT_EQ(lumo.status_text(), "       3 Entries");
+    quit_without_saving();
+}
+
+TEST_F(Commands, ColoursDialogOpensOnItsTemplateAndCancelCloses) {
+    start_with(three);
+    lumo.post_command(CMD_COLOURS);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(lumo.wait_until([&] {
+        dialog = lumo.wait_for_dialog("VORNIX-Lumo:", 200);
+        return dialog && GetDlgItem(dialog, IDC_COLOUR_DATA_VIEW_BACKGROUND);
+    })) << lumo.describe();
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(lumo.wait_until([&] { return !IsWindow(dialog); })) << lumo.describe();
+    EXPECT_TRUE(lumo.responsive());
+    quit_without_saving();
+}
+
 }  // namespace
 }  // namespace lumo::e2e
