@@ -343,15 +343,34 @@ void EditEngine::delete_text_block(bool keep_caret) {
     if (block.start_line == 0) port_.frame.repaint(ViewId::overview);
 }
 
+namespace {
+
+// Where a text position ends up once `block` is cut out of the text: before
+// the block it stays, inside it goes to the block's start, behind it moves
+// up by the lines the block spanned, and on the block's last line also left
+// onto the block's first line.
+TextPosition after_removal(TextPosition p, const TextBlock& block) {
+    const TextPosition start{block.start_line, block.start_column};
+    const TextPosition end{block.end_line, block.end_column};
+    const auto before = [](TextPosition a, TextPosition b) {
+        return a.line < b.line || (a.line == b.line && a.column < b.column);
+    };
+    if (before(p, start)) return p;
+    if (before(p, end)) return start;
+    if (p.line == end.line) return {start.line, start.column + (p.column - end.column)};
+    return {p.line - (end.line - start.line), p.column};
+}
+
+}  // namespace
+
 void EditEngine::finish_drag_move(bool snapshot_taken) {
     const TextBlock block = view_.text_block;
     if (!block.marked || block.start_line < 0 || block.end_line < 0) return;
     if (!snapshot_taken) store_.take_undo_snapshot();
-    const std::int32_t caret_line = view_.caret_line;
-    const std::int32_t caret_column = view_.caret_column;
+    const TextPosition caret = after_removal({view_.caret_line, view_.caret_column}, block);
     delete_text_block(true);
-    view_.caret_column = caret_column;
-    view_.caret_line = std::max(0, caret_line - (block.end_line - block.start_line));
+    view_.caret_line = caret.line;
+    view_.caret_column = caret.column;
     data_view_.paint(DataViewPaintMode::full);
     if (block.start_line == 0) port_.frame.repaint(ViewId::overview);
 }

@@ -50,8 +50,9 @@ public:
 
     // After a drag of the marked text ended in a move: takes an undo snapshot
     // unless the drop target took one (`snapshot_taken`), deletes the block
-    // keeping the caret where the drop left it (moved up by the lines the
-    // block spanned) and repaints. Nothing when the target removed the block.
+    // keeping the caret behind the text where the drop left it (it follows
+    // the text that the removal shifts up and left) and repaints. Nothing
+    // when the target removed the block.
     void finish_drag_move(bool snapshot_taken);
 
 private:

@@ -113,6 +113,53 @@ TEST_F(DropTest, OwnBlockMovesBehindAndBeforeItselfAndStaysOnItself) {
     EXPECT_TRUE(app.store.check());
 }
 
+TEST_F(DropTest, AMoveWithinOneLineLeavesTheCaretBehindTheDroppedText) {
+    // Block before the drop position: the caret shifts left with the text
+    // the drag start removes after the drop.
+    drag_block();
+    end_drag(drop_at({1, 8}, app.drag.buffer));
+    EXPECT_EQ(text(), "Name\r\nabcdeXYZf\r\nsecond\r\n\r\n");
+    EXPECT_EQ(app.views.caret_line, 1);
+    EXPECT_EQ(app.views.caret_column, 8);
+    type("!");
+    EXPECT_EQ(text(), "Name\r\nabcdeXYZ!f\r\nsecond\r\n\r\n");
+
+    // Block behind the drop position: removed before the insertion.
+    load("Name\r\nabcXYZdef\r\nsecond\r\n\r\n");
+    app.data_view.ensure_lines();
+    drag_block();
+    end_drag(drop_at({1, 1}, app.drag.buffer));
+    EXPECT_EQ(app.views.caret_column, 4);
+    type("!");
+    EXPECT_EQ(text(), "Name\r\naXYZ!bcdef\r\nsecond\r\n\r\n");
+}
+
+TEST_F(DropTest, AMoveKeepsTheCaretInPlaceAcrossLines) {
+    // A block over a line break, dropped further down: the caret stays
+    // behind the dropped text, its line moved up by the line break.
+    load("Name\r\nabcXY\r\nZdefgh\r\nlast\r\n\r\n");
+    app.data_view.ensure_lines();
+    app.data_view.mark_block({1, 3}, {2, 1});
+    ASSERT_TRUE(begin_drag_text(app));
+    end_drag(drop_at({2, 4}, app.drag.buffer));
+    type("!");
+    EXPECT_EQ(text(), "Name\r\nabcdefXY\r\nZ!gh\r\nlast\r\n\r\n");
+
+    // Moved to another program: the caret at the block's end goes to where
+    // the block began, on the line that the block's end joined.
+    load("Name\r\nabcXY\r\nZdefgh\r\nlast\r\n\r\n");
+    app.data_view.ensure_lines();
+    app.data_view.mark_block({1, 3}, {2, 1});
+    app.views.caret_line = 2;
+    app.views.caret_column = 1;
+    ASSERT_TRUE(begin_drag_text(app));
+    end_drag(DropEffect::move);
+    EXPECT_EQ(text(), "Name\r\nabcdefgh\r\nlast\r\n\r\n");
+    EXPECT_EQ(app.views.caret_line, 1);
+    EXPECT_EQ(app.views.caret_column, 3);
+    EXPECT_TRUE(app.store.check());
+}
+
 TEST_F(DropTest, CtrlCopiesTheOwnBlockAndAnOverviewDragLeavesTheBlockAlone) {
     drag_block();
     end_drag(drop_at({0, 0}, app.drag.buffer, {true, false}));
