@@ -210,10 +210,11 @@ DropEffect DropTarget::drop_text(std::string_view text, DragKeys keys) {
     activate_data_view();
     insert_text_at_caret(app_.store, app_.views, text);
     // The caret steps of finish() drop a marked block; the drag start still
-    // needs the dragged one to remove it after a move behind it.
+    // needs the dragged one to remove it after a move behind it. After a
+    // copy it stays unmarked: text inserted before it has shifted it.
     const TextBlock dragged = app_.views.text_block;
     finish();
-    if (own_block) app_.views.text_block = dragged;
+    if (own_block && result == DropEffect::move) app_.views.text_block = dragged;
     if (drag.own_drag_running()) drag.inserted_by_target = true;
     return result;
 }

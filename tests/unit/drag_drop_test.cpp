@@ -164,6 +164,11 @@ TEST_F(DropTest, CtrlCopiesTheOwnBlockAndAnOverviewDragLeavesTheBlockAlone) {
     drag_block();
     end_drag(drop_at({0, 0}, app.drag.buffer, {true, false}));
     EXPECT_EQ(text(), "XYZName\r\nabcXYZdef\r\nsecond\r\n\r\n");
+    // The copy is done with the block: Delete takes one character behind
+    // the caret, not a block that the copy has shifted.
+    EXPECT_FALSE(app.views.text_block.marked);
+    press(vk::del);
+    EXPECT_EQ(text(), "XYZame\r\nabcXYZdef\r\nsecond\r\n\r\n");
 
     // Marked entries dropped with Shift inside the data view's block and
     // before it: inserted, and the block of the data view is not touched.
