@@ -407,6 +407,19 @@ bool move_mouse_to(HWND window, int x, int y) {
     return true;
 }
 
+// Moves the mouse through the input queue, so that the window under it (or
+// the capture window) sees a WM_MOUSEMOVE, as a real mouse would make.
+void send_mouse_move(POINT screen) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (screen.x * 65536 + width - 1) / width;
+    input.mi.dy = (screen.y * 65536 + height - 1) / height;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
 }  // namespace
 
 void Lumo::click_view(int child_id, int x, int y, bool shift) const {
@@ -432,6 +445,47 @@ void Lumo::drag_view(int child_id, int x, int y, int x2, int y2, DWORD hold_ms) 
     pump_for(hold_ms);
     send_mouse(MOUSEEVENTF_LEFTUP);
     pump_for(300);
+}
+
+HWND Lumo::capture_window() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!main_ || !GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)) return nullptr;
+    return info.hwndCapture;
+}
+
+bool Lumo::drag_and_drop(int from_id, int x, int y, int to_id, int x2, int y2, bool ctrl,
+                         const std::function<void()>& over_target) const {
+    bring_to_front();
+    POINT from{x, y};
+    POINT to{x2, y2};
+    if (!ClientToScreen(view(from_id), &from) || !ClientToScreen(view(to_id), &to)) return false;
+    send_mouse_move(from);
+    pump_for(100);
+    send_mouse(MOUSEEVENTF_LEFTDOWN);
+    // The view tells a press-and-hold after about 200 ms and then starts
+    // the drag loop, which captures the mouse.
+    const bool started = pump_until([&] { return capture_window() != nullptr; }, 3000);
+    constexpr int steps = 8;
+    for (int i = 1; i <= steps; ++i) {
+        send_mouse_move({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+        pump_for(60);
+    }
+    pump_for(200);
+    if (ctrl) {
+        // Pressed only now: every mouse move lets Wine take the modifiers'
+        // state from the X keyboard again. Pressed twice for the same reason.
+        send_key(VK_CONTROL, false);
+        pump_for(100);
+        send_key(VK_CONTROL, false);
+        pump_for(100);
+    }
+    if (over_target) over_target();
+    send_mouse(MOUSEEVENTF_LEFTUP);
+    const bool ended = pump_until([&] { return capture_window() == nullptr; }, 5000);
+    if (ctrl) send_key(VK_CONTROL, true);
+    pump_for(200);
+    return started && ended;
 }
 
 }  // namespace lumo::e2e

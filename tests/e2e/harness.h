@@ -116,6 +116,18 @@ public:
     // Left button down at a client point of a view, held for `hold_ms`
     // while the mouse moves to (x2, y2), then released there.
     void drag_view(int child_id, int x, int y, int x2, int y2, DWORD hold_ms = 400) const;
+    // Drag and drop with the real mouse: the button goes down at a client
+    // point of view `from_id` and stays down until lumo runs its drag loop
+    // (its thread captures the mouse), the mouse moves in small steps to a
+    // client point of view `to_id`, and the button is released there. With
+    // `ctrl`, Ctrl is held from the first step until after the release.
+    // `over_target` runs while the mouse rests over the target, before the
+    // release. Returns when the drag loop has ended; false when it never
+    // started.
+    bool drag_and_drop(int from_id, int x, int y, int to_id, int x2, int y2, bool ctrl = false,
+                       const std::function<void()>& over_target = {}) const;
+    // The window that holds the mouse capture in lumo's thread, if any.
+    HWND capture_window() const;
 
 private:
     std::string folder_;

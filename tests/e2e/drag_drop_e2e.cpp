@@ -1,0 +1,202 @@
+// Drag and drop in the real lumo.exe, through OLE's drag loop with the real
+// mouse: a marked block of the data view moved and, with Ctrl, copied to
+// another line, and entries marked in the overview dropped into the data
+// view. Every result is read back from the saved file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "e2e/books.h"
+#include "e2e/harness.h"
+#include "port/ids.h"
+#include "settings/configuration.h"
+
+namespace lumo::e2e {
+namespace {
+
+constexpr int overview_id = 1;
+constexpr int data_view_id = 2;
+
+int line_height_of(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight + tm.tmExternalLeading;
+}
+
+// Both views as lumo lays them out with the configuration below: the data
+// view in the system font (weight 400 below the heading), the overview in
+// its default font with rows one and a half lines apart, both under a
+// caption strip in the small caption font.
+struct Layout {
+    int caption_height = 0;
+    int line_height = 0;
+    int overview_row_height = 0;
+    HFONT font = nullptr;
+
+    Layout() {
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = 340;
+        SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
+        HFONT caption_font = CreateFontIndirectA(&metrics.lfSmCaptionFont);
+        caption_height = line_height_of(caption_font);
+        DeleteObject(caption_font);
+        const LOGFONTA default_font{};
+        HFONT overview_font = CreateFontIndirectA(&default_font);
+        const int overview_line = line_height_of(overview_font);
+        DeleteObject(overview_font);
+        overview_row_height = overview_line + overview_line / 2;
+        LOGFONTA system{};
+        GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+        system.lfWeight = 400;
+        font = CreateFontIndirectA(&system);
+        line_height = line_height_of(font);
+    }
+    ~Layout() { DeleteObject(font); }
+    Layout(const Layout&) = delete;
+    Layout& operator=(const Layout&) = delete;
+
+    int width_of(const std::string& text) const {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return size.cx;
+    }
+    // Client x in the data view of the position behind `before` (line 1 on).
+    int column_x(const std::string& before) const { return 2 + width_of(before); }
+    // Client y in the middle of data view line `line` (1 on, not scrolled).
+    int line_y(int line) const { return caption_height + 1 + (line + 1) * line_height + line_height / 2; }
+    // Client y in the middle of overview row `row`.
+    int row_y(int row) const {
+        return caption_height + 1 + row * overview_row_height + overview_row_height / 2;
+    }
+};
+
+// The screen's pixels of a client rectangle of a window, row by row.
+std::vector<COLORREF> screen_pixels(HWND window, const RECT& client) {
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (int y = client.top; y < client.bottom; ++y) {
+        for (int x = client.left; x < client.right; ++x) {
+            POINT p{x, y};
+            ClientToScreen(window, &p);
+            pixels.push_back(GetPixel(screen, p.x, p.y) & 0xFFFFFF);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// How many pixels of `now` are the inversion of those in `before`.
+int inverted_count(const std::vector<COLORREF>& before, const std::vector<COLORREF>& now) {
+    int count = 0;
+    for (std::size_t i = 0; i < before.size() && i < now.size(); ++i)
+        if (now[i] == (~before[i] & 0xFFFFFF)) ++count;
+    return count;
+}
+
+class DragDropE2e : public ::testing::Test {
+protected:
+    std::string path() const { return lumo.folder() + "book.adr"; }
+
+    void start_with(const std::string& bytes) {
+        lumo.write_file("book.adr", bytes);
+        Settings settings = default_settings(LogFont{});
+        set_text(settings.file_name, path());
+        LOGFONTA system{};
+        GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+        LogFont::Bytes font{};
+        static_assert(sizeof system == font.size());
+        std::memcpy(font.data(), &system, font.size());
+        settings.data_view_font = LogFont::from_bytes(font);
+        const auto config = configuration_bytes(settings);
+        lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
+        ASSERT_TRUE(lumo.start());
+        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
+        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(data_view_id) != nullptr; })) << lumo.describe();
+        ASSERT_TRUE(lumo.bring_to_front());
+    }
+
+    // Marks `count` characters of line 1 from `column` with Shift+Right.
+    void mark_on_line_1(int column, int count) {
+        lumo.press_key(VK_TAB);  // the data view becomes active
+        lumo.press_key(VK_DOWN);
+        for (int i = 0; i < column; ++i) lumo.press_key(VK_RIGHT);
+        for (int i = 0; i < count; ++i) lumo.press_key(VK_RIGHT, false, true);
+    }
+
+    // Saves once the drop has marked the book modified; returns the file.
+    std::string save_after_drop() {
+        EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == title_for(path(), '*'); }, 5000))
+            << lumo.title();
+        lumo.post_command(CMD_SAVE);
+        EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == title_for(path(), ' '); })) << lumo.describe();
+        return lumo.read_file("book.adr");
+    }
+
+    void TearDown() override {
+        if (!lumo.running()) return;
+        lumo.post_command(CMD_QUIT);
+        MessageBoxInfo box = lumo.wait_for_box("", 2000);
+        if (box.window) lumo.answer(box, IDNO);
+        lumo.wait_for_exit(8000);
+    }
+
+    FakeCalendar calendar;
+    Lumo lumo;
+    Layout layout;
+};
+
+TEST_F(DragDropE2e, ABlockDraggedToAnotherLineMoves) {
+    start_with(book({"Anna\r\nabcdefgh\r\nsecond line"}));
+    mark_on_line_1(1, 3);  // "bcd"
+    // While the mouse rests over the drop position, the caret is drawn
+    // there: two inverted pixel columns behind "sec" on line 2.
+    const int caret_x = layout.width_of("sec");
+    const int top = layout.line_y(2) - layout.line_height / 2;
+    const RECT caret{caret_x, top + 1, caret_x + 2, top + layout.line_height - 1};
+    HWND data_view = lumo.view(data_view_id);
+    const std::vector<COLORREF> before = screen_pixels(data_view, caret);
+    int inverted = 0;
+    ASSERT_TRUE(lumo.drag_and_drop(data_view_id, layout.column_x("ab"), layout.line_y(1), data_view_id,
+                                   layout.column_x("sec"), layout.line_y(2), false,
+                                   [&] { inverted = inverted_count(before, screen_pixels(data_view, caret)); }))
+        << lumo.describe();
+    EXPECT_EQ(inverted, static_cast<int>(before.size()));
+    EXPECT_EQ(save_after_drop(), book({"Anna\r\naefgh\r\nsecbcdond line"}));
+}
+
+TEST_F(DragDropE2e, ABlockDraggedWithCtrlIsCopied) {
+    start_with(book({"Anna\r\nabcdefgh\r\nsecond line"}));
+    mark_on_line_1(1, 3);
+    ASSERT_TRUE(lumo.drag_and_drop(data_view_id, layout.column_x("ab"), layout.line_y(1), data_view_id,
+                                   layout.column_x("sec"), layout.line_y(2), true))
+        << lumo.describe();
+    EXPECT_EQ(save_after_drop(), book({"Anna\r\nabcdefgh\r\nsecbcdond line"}));
+}
+
+TEST_F(DragDropE2e, EntriesDraggedFromTheOverviewAreInsertedAtTheDropPosition) {
+    start_with(book({"Anna\r\nx", "Bert\r\ny"}));
+    // Held on the first row without moving: that entry alone is marked.
+    lumo.drag_view(overview_id, 10, layout.row_y(0), 10, layout.row_y(0));
+    ASSERT_TRUE(lumo.drag_and_drop(overview_id, 10, layout.row_y(0), data_view_id, layout.column_x("x"),
+                                   layout.line_y(1)))
+        << lumo.describe();
+    // The empty line that ends the dropped entry keeps a blank, so the
+    // entry it lands in is not split.
+    EXPECT_EQ(save_after_drop(), book({"Anna\r\nxAnna\r\nx\r\n \r\n ", "Bert\r\ny"}));
+}
+
+}  // namespace
+}  // namespace lumo::e2e
