@@ -84,39 +84,46 @@ constexpr Recoding memory_code{{142, 153, 154, 132, 148, 129, 158, 225}, {196, 2
 
 // ---- Cipher ---------------------------------------------------------------------
 
-// The password repeated to sixteen periods, so that whole 16-byte blocks of
-// text add the stream in one instruction where SSE2 is there.
+// The password repeated over two periods of sixteen copies, so that a
+// stretch of text starting at any phase finds one period of the stream in
+// one piece, and whole 16-byte blocks take it in one instruction where SSE2
+// is there.
 class KeyStream {
 public:
     KeyStream(std::string_view password, bool negate) {
         const std::size_t n = password.size();
         period_ = 16 * n;
-        for (std::size_t i = 0; i < period_; ++i) {
+        for (std::size_t i = 0; i < 2 * period_; ++i) {
             const auto k = static_cast<std::uint8_t>(password[i % n]);
             bytes_[i] = negate ? static_cast<std::uint8_t>(256 - k) : k;
         }
     }
     std::size_t period() const { return period_; }
-    // Adds the stream to `length` bytes, starting at phase 0.
-    void apply(char* text, std::size_t length) const {
+    // Adds the stream to `length` bytes whose first is text byte `position`.
+    void apply(char* text, std::size_t length, std::size_t position, ScanKernel kernel) const {
         auto* p = reinterpret_cast<std::uint8_t*>(text);
+        const std::uint8_t* key = bytes_.data() + position % period_;
         std::size_t i = 0;
 #if defined(__SSE2__)
-        for (; i + period_ <= length; i += period_) {
-            for (std::size_t j = 0; j < period_; j += 16) {
-                auto* at = reinterpret_cast<__m128i*>(p + i + j);
-                const __m128i key = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + j));
-                _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), key));
+        if (kernel != ScanKernel::portable) {
+            for (; i + period_ <= length; i += period_) {
+                for (std::size_t j = 0; j < period_; j += 16) {
+                    auto* at = reinterpret_cast<__m128i*>(p + i + j);
+                    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(key + j));
+                    _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), k));
+                }
             }
         }
+#else
+        (void)kernel;
 #endif
         for (; i + period_ <= length; i += period_)
-            for (std::size_t j = 0; j < period_; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + bytes_[j]);
-        for (std::size_t j = 0; i + j < length; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + bytes_[j]);
+            for (std::size_t j = 0; j < period_; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + key[j]);
+        for (std::size_t j = 0; i + j < length; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + key[j]);
     }
 
 private:
-    std::array<std::uint8_t, 16 * max_password_length> bytes_{};
+    std::array<std::uint8_t, 2 * 16 * max_password_length> bytes_{};
     std::size_t period_ = 0;
 };
 
@@ -213,11 +220,76 @@ void to_ansi(Store& store) {
     if (!store.store_released()) to_ansi(store.text(), static_cast<std::size_t>(store.text_length()));
 }
 
+void apply_key_stream(char* text, std::size_t length, std::string_view password, std::size_t position,
+                      bool subtract, ScanKernel kernel) {
+    if (!password.empty()) KeyStream(usable_password(password), subtract).apply(text, length, position, kernel);
+}
 void encipher(char* text, std::size_t length, std::string_view password) {
-    if (!password.empty()) KeyStream(usable_password(password), false).apply(text, length);
+    apply_key_stream(text, length, password, 0, false);
 }
 void decipher(char* text, std::size_t length, std::string_view password) {
-    if (!password.empty()) KeyStream(usable_password(password), true).apply(text, length);
+    apply_key_stream(text, length, password, 0, true);
+}
+
+namespace {
+
+// Recodes text[scanned, end) of the `ready` bytes there are and appends the
+// ends of the entry terminators starting there to `starts`.
+class PieceScanner {
+public:
+    explicit PieceScanner(ScanKernel kernel) : kernel_(kernel) {}
+    void scan_to(char* text, std::int32_t ready, std::int32_t end, std::vector<std::int32_t>& starts) {
+        std::array<std::int32_t, scan_chunk / 4 + 2> ends;
+        while (scanned_ < end) {
+            const std::int32_t to = scanned_ + std::min(scan_chunk, end - scanned_);
+            const std::size_t found = scan_text(kernel_, text, ready, scanned_, to, next_, &memory_code, ends.data());
+            starts.insert(starts.end(), ends.data(), ends.data() + found);
+            scanned_ = to;
+        }
+    }
+    // Small enough that a chunk is still in the first-level cache when the
+    // scan follows the decipher.
+    static constexpr std::int32_t scan_chunk = 8192;
+
+private:
+    ScanKernel kernel_;
+    std::int32_t scanned_ = 0;
+    std::int32_t next_ = 0;
+};
+
+}  // namespace
+
+std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t most, std::string_view password,
+                                    const TextSource& source, std::size_t piece, ScanKernel kernel) {
+    LoadedText loaded;
+    loaded.starts.reserve(static_cast<std::size_t>(ready) / 64 + most / 64 + 2);
+    loaded.starts.push_back(0);
+    const std::int32_t first_new = ready;
+    const std::optional<KeyStream> key =
+        password.empty() ? std::nullopt : std::optional<KeyStream>(std::in_place, usable_password(password), true);
+    PieceScanner scanner(kernel);
+    piece = std::max<std::size_t>(piece, 1);
+    for (bool done = false; !done;) {
+        const std::size_t want = std::min(piece, most);
+        const std::optional<std::size_t> got = want == 0 ? std::optional<std::size_t>(0) : source(text + ready, want);
+        if (!got) return std::nullopt;
+        const auto n = static_cast<std::int32_t>(std::min(*got, want));
+        most -= static_cast<std::size_t>(n);
+        done = static_cast<std::size_t>(n) < want || most == 0;
+        const std::int32_t end = ready + n;
+        for (std::int32_t at = ready; at < end;) {
+            const std::int32_t to = at + std::min(PieceScanner::scan_chunk, end - at);
+            if (key) key->apply(text + at, static_cast<std::size_t>(to - at), static_cast<std::size_t>(at - first_new), kernel);
+            // The scan stays one chunk behind: a terminator may reach three
+            // bytes into the chunk just made ready, never further.
+            scanner.scan_to(text, end, std::min(at, to - 3), loaded.starts);
+            at = to;
+        }
+        ready = end;
+        if (done) scanner.scan_to(text, ready, ready, loaded.starts);
+    }
+    loaded.length = ready;
+    return loaded;
 }
 
 std::string backup_name(std::string_view path) {
@@ -295,32 +367,36 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
         password = unlock(store, file, mode, header.data(), header_length, hooks);
         if (!password) return {ReadStatus::wrong_password, 0};
     }
-    char* text = (in_place ? store.text() : buffer.data()) + kept;
-    std::size_t length = 0;
+    char* text = in_place ? store.text() : buffer.data();
+    std::int32_t ready = kept;
     if (!protected_file) {
-        std::memcpy(text, header.data(), header_length);
-        length = header_length;
+        std::memcpy(text + kept, header.data(), header_length);
+        ready += static_cast<std::int32_t>(header_length);
     }
-    std::size_t got = 0;
     const auto rest = static_cast<std::size_t>(*size - static_cast<std::int64_t>(header_length));
-    if (!in.read(text + length, rest, got)) {
+    const TextSource source = [&in](char* to, std::size_t room) -> std::optional<std::size_t> {
+        std::size_t got = 0;
+        if (!in.read(to, room, got)) return std::nullopt;
+        return got;
+    };
+    std::optional<LoadedText> loaded = load_text(text, ready, rest, password.value_or(""), source);
+    if (!loaded) {
         // Read over the old text, the store holds half of each: release it
         // (nothing can be saved from it) rather than show or keep a mix.
         if (in_place && mode == 0) store.release_store();
         return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
     }
-    length += got;
     in.close();
-    if (password) decipher(text, length, *password);
 
-    const std::int32_t total = kept + static_cast<std::int32_t>(length);
     if (in_place)
-        store.adopt_length(total);
+        store.adopt_length(loaded->length);
     else
-        store.adopt_text(std::move(buffer), total);
-    finish_read(store);
-    return {ReadStatus::read, static_cast<std::int64_t>(length) + (protected_file ? 8 : 0)};
+        store.adopt_text(std::move(buffer), loaded->length);
+    store.reindex_known(loaded->starts);
+    return {ReadStatus::read, std::int64_t{loaded->length} - kept + (protected_file ? 8 : 0)};
 }
+
+
 
 // ---- Writing --------------------------------------------------------------------
 
@@ -369,11 +445,12 @@ bool write_text(File& out, const char* text, std::size_t length, std::string_vie
     const auto header = protected_header(password);
     if (!out.write(header.data(), header.size())) return false;
     const KeyStream key(password, false);
+    const ScanKernel kernel = fastest_scan_kernel();
     std::vector<char> chunk(key.period() * 1024);
     for (std::size_t done = 0; done < length;) {
         const std::size_t n = std::min(chunk.size(), length - done);
         std::memcpy(chunk.data(), text + done, n);
-        key.apply(chunk.data(), n);
+        key.apply(chunk.data(), n, done, kernel);
         if (!out.write(chunk.data(), n)) return false;
         done += n;
     }

@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/file_state.h"
 #include "data/store.h"
@@ -66,6 +68,36 @@ void to_ansi(Store& store);
 // byte i (only its first 19 characters count; an empty one changes nothing).
 void encipher(char* text, std::size_t length, std::string_view password);
 void decipher(char* text, std::size_t length, std::string_view password);
+
+// Adds (or, with `subtract`, takes away) the password's key stream to
+// `length` bytes whose first is text byte `position`, with the given kernel
+// (any but the portable one uses SSE2 where the build has it).
+void apply_key_stream(char* text, std::size_t length, std::string_view password, std::size_t position,
+                      bool subtract, ScanKernel kernel = fastest_scan_kernel());
+
+// Where a read takes the file's text from: up to `room` bytes into `to`.
+// Returns the bytes delivered (fewer than asked only at the end), or
+// nothing on a read error.
+using TextSource = std::function<std::optional<std::size_t>(char* to, std::size_t room)>;
+
+struct LoadedText {
+    // Text bytes in the buffer: the kept ones and the new ones.
+    std::int32_t length = 0;
+    // 0, then the offset behind every entry terminator: what reindex_known takes.
+    std::vector<std::int32_t> starts;
+};
+
+// Completes a text whose first `ready` bytes are in `text` with at most
+// `most` bytes from `source`, asked for `piece` bytes at a time (all at once
+// by default: one large read costs least). The new bytes are deciphered
+// with `password` (none when empty; the key starts at the first new byte)
+// in small chunks, each recoded to ANSI and scanned for entry terminators
+// while still in the cache, so the text is walked once; the kept bytes are
+// recoded and scanned too. `text` needs room for ready + most + text_guard
+// bytes. Nothing on a read error.
+std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t most, std::string_view password,
+                                    const TextSource& source, std::size_t piece = SIZE_MAX,
+                                    ScanKernel kernel = fastest_scan_kernel());
 
 // The path with its last three characters replaced by "DUP".
 std::string backup_name(std::string_view path);

@@ -240,7 +240,8 @@ public:
     // The same for a caller that removed whole entries and knows where the
     // remaining ones start (`starts`: entry count + 1 offsets, 0 first, the
     // end of the last entry last), so the text is not scanned again. They
-    // may already stand in entry_index_for_rewrite().
+    // may already stand in entry_index_for_rewrite(). A larger index is
+    // taken when they do not fit (a rescan when that fails).
     std::int32_t reindex_known(std::span<const std::int32_t> starts);
     // Grows text and index when less than the low-water room remains.
     void ensure_room();

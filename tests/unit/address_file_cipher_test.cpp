@@ -1,0 +1,280 @@
+// The one-pass read (decipher, recode and terminator scan chunk by chunk)
+// against the plain sequence of whole-text passes it replaces: the same
+// bytes and the same entry index for any bytes, any key, any piece size and
+// every scanning kernel.
+#include "data/address_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/fake_port.h"
+
+namespace lumo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakePort;
+
+constexpr ScanKernel all_kernels[] = {ScanKernel::portable, ScanKernel::sse2, ScanKernel::avx2};
+
+std::string random_password(std::mt19937& random, std::size_t length) {
+    std::string password(length, ' ');
+    for (char& c : password) c = static_cast<char>(1 + random() % 255);
+    return password;
+}
+
+// Text that keeps the scan busy: terminators, lone CR and LF, NULs, German
+// letters in both codes, a leading 'P' now and then, and entries of every
+// length, many longer than a scan chunk.
+std::string random_text(std::mt19937& random, std::size_t length) {
+    static constexpr std::string_view pieces[] = {"\r\n\r\n", "\r", "\n", "\r\n", {"\0", 1},
+                                                  "\x8e", "\xe1", "\x84", "\xdf", "P"};
+    std::string text;
+    while (text.size() < length) {
+        const unsigned pick = random() % 24;
+        if (pick < 10)
+            text += pieces[pick];
+        else
+            text.append(random() % (pick < 22 ? 40 : 9000), static_cast<char>('a' + pick));
+    }
+    text.resize(length);
+    if (random() % 4 == 0 && !text.empty()) text[0] = 'P';
+    return text;
+}
+
+// What reading did before: every new byte deciphered, then the whole text
+// converted, then the index rebuilt, each a pass of its own.
+struct TwoPassRead {
+    FakePort fake;
+    ViewState view;
+    Store store{fake.port, view};
+    TwoPassRead(const std::string& kept, std::string added, const std::string& password) {
+        decipher(added.data(), added.size(), password);
+        const std::string all = kept + added;
+        TextBuffer buffer = store.allocate_text(static_cast<std::int32_t>(all.size()) + text_headroom);
+        std::memcpy(buffer.data(), all.data(), all.size());
+        store.adopt_text(std::move(buffer), static_cast<std::int32_t>(all.size()));
+        to_ansi(store);
+        store.reindex();
+    }
+    std::vector<std::int32_t> starts() const {
+        return {store.entry_index(), store.entry_index() + store.entry_count() + 1};
+    }
+};
+
+// The enciphered bytes of `text` handed out `piece` bytes at a time, or
+// all at once; `fail_at`: the call that reports a read error.
+struct PieceSource {
+    std::string bytes;
+    std::size_t at = 0;
+    int calls = 0;
+    int fail_at = -1;
+    std::optional<std::size_t> operator()(char* to, std::size_t room) {
+        if (calls++ == fail_at) return std::nullopt;
+        const std::size_t n = std::min(room, bytes.size() - at);
+        std::memcpy(to, bytes.data() + at, n);
+        at += n;
+        return n;
+    }
+};
+
+std::optional<LoadedText> load(std::string& buffer, const std::string& kept, const std::string& enciphered,
+                               const std::string& password, std::size_t piece, ScanKernel kernel,
+                               PieceSource* source_out = nullptr) {
+    buffer.assign(kept.size() + enciphered.size() + text_guard, '\x55');
+    std::memcpy(buffer.data(), kept.data(), kept.size());
+    PieceSource source{enciphered};
+    std::optional<LoadedText> loaded =
+        load_text(buffer.data(), static_cast<std::int32_t>(kept.size()), enciphered.size(), password,
+                  [&source](char* to, std::size_t room) { return source(to, room); }, piece, kernel);
+    if (source_out) *source_out = source;
+    return loaded;
+}
+
+TEST(KeyStream, EveryKernelAndPhaseAddsThePasswordBytePerPosition) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        const std::string password = random_password(random, 1 + random() % 19);
+        const std::size_t position = random() % 1000;
+        std::string text(random() % 1200, ' ');
+        for (char& c : text) c = static_cast<char>(random());
+        const bool subtract = random() % 2 == 0;
+        std::string expected = text;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const auto key = static_cast<std::uint8_t>(password[(position + i) % password.size()]);
+            const auto c = static_cast<std::uint8_t>(expected[i]);
+            expected[i] = static_cast<char>(subtract ? c - key : c + key);
+        }
+        for (ScanKernel kernel : all_kernels) {
+            std::string got = text;
+            apply_key_stream(got.data(), got.size(), password, position, subtract, kernel);
+            ASSERT_EQ(got, expected) << "round " << round << " kernel " << static_cast<int>(kernel);
+        }
+    }
+}
+
+TEST(KeyStream, PiecesDecipherLikeTheWholeAndOnlyNineteenCharactersCount) {
+    const std::string password = "abcdefghijklmnopqrsTUV";  // 22 typed, 19 used
+    std::string whole(5000, '\x7f');
+    std::string pieces = whole;
+    encipher(whole.data(), whole.size(), password);
+    for (std::size_t at = 0, step = 1; at < pieces.size(); at += step, step = step * 3 % 997 + 1)
+        apply_key_stream(pieces.data() + at, std::min(step, pieces.size() - at), password, at, false);
+    EXPECT_EQ(pieces, whole);
+    EXPECT_EQ(static_cast<std::uint8_t>(whole[19]), static_cast<std::uint8_t>(0x7f + 'a'));
+    decipher(whole.data(), whole.size(), password.substr(0, 19));
+    EXPECT_EQ(whole, std::string(5000, '\x7f'));
+}
+
+TEST(OnePassRead, MatchesTheTwoPassReadOnRandomFiles) {
+    std::mt19937 random(2024);
+    constexpr std::size_t pieces[] = {1, 3, 7, 64, 8191, 8192, 8193, 30000, std::size_t{1} << 40};
+    for (int round = 0; round < 60; ++round) {
+        const std::string kept = random() % 3 == 0 ? random_text(random, random() % 20000) : std::string();
+        const std::string text = random_text(random, random() % 40000);
+        const std::string password = round % 5 == 0 ? std::string() : random_password(random, 4 + round % 16);
+        std::string enciphered = text;
+        encipher(enciphered.data(), enciphered.size(), password);
+        const TwoPassRead expected(kept, enciphered, password);
+        const std::size_t piece = pieces[static_cast<std::size_t>(round) % std::size(pieces)];
+        for (ScanKernel kernel : all_kernels) {
+            std::string buffer;
+            const std::optional<LoadedText> loaded = load(buffer, kept, enciphered, password, piece, kernel);
+            ASSERT_TRUE(loaded);
+            ASSERT_EQ(loaded->length, expected.store.text_length());
+            ASSERT_EQ(std::string_view(buffer.data(), static_cast<std::size_t>(loaded->length)),
+                      expected.store.text_view())
+                << "round " << round;
+            ASSERT_EQ(loaded->starts, expected.starts()) << "round " << round << " piece " << piece;
+        }
+    }
+}
+
+TEST(OnePassRead, TerminatorsAcrossEveryChunkAndPieceBoundary) {
+    // A terminator starting 0 to 4 bytes before each multiple of 4096 (the
+    // scan chunks and the pieces below both end there), deciphered with
+    // keys of every allowed length.
+    for (std::size_t shift = 0; shift <= 4; ++shift) {
+        std::string text(5 * 4096, 'x');
+        for (std::size_t at = 4096; at < text.size(); at += 4096) text.replace(at - shift, 4, "\r\n\r\n");
+        text.replace(text.size() - 4, 4, "\r\n\r\n");
+        for (std::size_t length = 4; length <= 19; ++length) {
+            const std::string password(length, static_cast<char>('A' + length));
+            std::string enciphered = text;
+            encipher(enciphered.data(), enciphered.size(), password);
+            const TwoPassRead expected("", enciphered, password);
+            ASSERT_EQ(expected.store.entry_count(), 5);
+            for (ScanKernel kernel : all_kernels) {
+                std::string buffer;
+                const std::optional<LoadedText> loaded = load(buffer, "", enciphered, password, 4096, kernel);
+                ASSERT_TRUE(loaded);
+                EXPECT_EQ(loaded->starts, expected.starts()) << "shift " << shift << " key " << length;
+            }
+        }
+    }
+}
+
+TEST(OnePassRead, ShortAndFailingSources) {
+    std::string buffer;
+    // A file that shrank after its size was taken: the text is what came.
+    std::string bytes = "a\r\n\r\nb";
+    buffer.assign(100, '\0');
+    PieceSource source{bytes};
+    std::optional<LoadedText> loaded = load_text(
+        buffer.data(), 0, 50, "", [&source](char* to, std::size_t room) { return source(to, room); }, 4);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->length, 6);
+    EXPECT_EQ(loaded->starts, (std::vector<std::int32_t>{0, 5}));
+
+    PieceSource failing{bytes};
+    failing.fail_at = 1;
+    loaded = load_text(buffer.data(), 0, bytes.size(), "",
+                       [&failing](char* to, std::size_t room) { return failing(to, room); }, 2);
+    EXPECT_FALSE(loaded);
+
+    // Nothing to read: the kept text alone is converted and scanned.
+    std::string kept = "\xe1\r\n\r\n";
+    loaded = load(buffer, kept, "", "", 8, ScanKernel::portable);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(buffer.substr(0, 5), "\xdf\r\n\r\n");
+    EXPECT_EQ(loaded->starts, (std::vector<std::int32_t>{0, 5}));
+}
+
+// Through the file itself: opening and adding protected books of many scan
+// chunks gives the store the two-pass read gave.
+class OnePassFileTest : public ::testing::Test {
+protected:
+    FakePort fake;
+    ViewState view;
+    Store store{fake.port, view};
+    FileState file;
+    fs::path folder;
+
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("lumo_one_pass_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        ASSERT_TRUE(store.reset_store());
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Writes `text` enciphered behind its header and returns the path.
+    std::string put_protected(const std::string& name, const std::string& text, const std::string& password) {
+        std::string bytes = "Pquimbel" + text;
+        encipher(bytes.data() + 1, 7, password);
+        encipher(bytes.data() + 8, text.size(), password);
+        const std::string path = (folder / name).string();
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    void expect_store(const TwoPassRead& expected) {
+        std::string why;
+        EXPECT_TRUE(store.check(&why)) << why;
+        EXPECT_EQ(store.text_view(), expected.store.text_view());
+        ASSERT_EQ(store.entry_count(), expected.store.entry_count());
+        for (std::int32_t k = 0; k <= store.entry_count() + 1; ++k)
+            ASSERT_EQ(store.entry_start(k), expected.store.entry_start(k)) << "entry " << k;
+        EXPECT_EQ(store.entries_status_text(), expected.store.entries_status_text());
+    }
+};
+
+TEST_F(OnePassFileTest, OpenAndAddProtectedBooks) {
+    std::mt19937 random(77);
+    const std::string first = random_text(random, 70000);
+    const std::string second = random_text(random, 50000);
+    const std::string password = random_password(random, 13);
+    const std::string added_password = random_password(random, 4);
+
+    file.file_password = password;
+    ASSERT_EQ(read_address_file(store, file, put_protected("a.adr", first, password), 0).status, ReadStatus::read);
+    std::string enciphered = first;
+    encipher(enciphered.data(), enciphered.size(), password);
+    const TwoPassRead opened("", enciphered, password);
+    expect_store(opened);
+
+    // The book already in memory is only converted again; the added part
+    // is deciphered with its own key, from its first byte.
+    fake.passwords.push_back(added_password);
+    const std::string added_path = put_protected("b.adr", second, added_password);
+    ASSERT_EQ(read_address_file(store, file, added_path, 1).status, ReadStatus::read);
+    std::string added = second;
+    encipher(added.data(), added.size(), added_password);
+    expect_store(TwoPassRead(std::string(opened.store.text_view()), added, added_password));
+
+    // Reopened into the buffer it already has.
+    store.modified = false;
+    ASSERT_EQ(read_address_file(store, file, (folder / "a.adr").string(), 0).status, ReadStatus::read);
+    expect_store(opened);
+}
+
+}  // namespace
+}  // namespace lumo
