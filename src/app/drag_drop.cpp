@@ -186,6 +186,18 @@ bool DropTarget::drop_inside_dragged_block() const {
            app_.data_view.position_in_block(app_.drag.drop_position);
 }
 
+bool DropTarget::drop_into_dragged_entries() const {
+    const DragState& drag = app_.drag;
+    const EntryRange& range = app_.views.entry_range;
+    const Store& store = app_.store;
+    const std::int32_t count = store.entry_count();
+    if (!drag.own_drag_running() || drag.source != DragSource::overview || !range.marked || count <= 0) return false;
+    const std::int32_t first = std::clamp(range.first, 0, count - 1);
+    const std::int32_t last = std::clamp(range.last, first, count - 1);
+    const std::int32_t shown = app_.views.selected_entry_start;
+    return store.entry_start(first) <= shown && shown < store.entry_start(last + 1);
+}
+
 bool DropTarget::drop_before_block() const {
     const TextBlock& b = app_.views.text_block;
     return b.marked && before(app_.drag.drop_position, {b.start_line, b.start_column});
@@ -196,6 +208,7 @@ DropEffect DropTarget::drop_text(std::string_view text, DragKeys keys) {
     drag.shown_drop_position.reset();
     if (drop_inside_dragged_block()) return DropEffect::none;
     const DropEffect result = effect(keys);
+    if (result == DropEffect::move && drop_into_dragged_entries()) return DropEffect::none;
     prepare_insertion();
     // Only the data view's own block may go: a drag from the overview never
     // takes a block of the data view with it.

@@ -95,8 +95,9 @@ public:
     void leave();
 
     // Drop of text at the drop position. Returns the effect the drag source
-    // is told: none when the program's own block is dropped onto itself
-    // (nothing changes then). A move before the dragged block removes the
+    // is told: none when the program's own block is dropped onto itself, or
+    // marked entries are moved into one of themselves (nothing changes
+    // then: the move would delete them with what was dropped into them). A move before the dragged block removes the
     // block first; a move behind it is left to the drag start.
     DropEffect drop_text(std::string_view text, DragKeys keys);
     // A drop that carried text in a form that could not be read: the views
@@ -107,6 +108,7 @@ public:
 
 private:
     bool drop_inside_dragged_block() const;
+    bool drop_into_dragged_entries() const;
     bool drop_before_block() const;
     void prepare_insertion();
     void activate_data_view();

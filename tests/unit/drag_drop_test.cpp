@@ -202,6 +202,28 @@ TEST_F(DropTest, EntriesDraggedFromTheOverviewAreCopiedOrWithShiftMoved) {
     EXPECT_TRUE(app.store.check());
 }
 
+TEST_F(DropTest, EntriesMovedIntoOneOfThemselvesStayAsTheyAre) {
+    const std::string book = "Anna\r\nx\r\n\r\nBert\r\ny\r\n\r\nCarl\r\n\r\n";
+    load(book);
+    app.views.selected_entry_start = app.store.entry_start(1);  // the data view shows Bert
+    app.data_view.ensure_lines();
+    Overview(app.store, app.overview_state).mark_entries(0, 1);
+    ASSERT_TRUE(begin_drag_entries(app));
+    const DropEffect moved = drop_at({1, 1}, app.drag.buffer, {false, true});
+    EXPECT_EQ(moved, DropEffect::none);
+    end_drag_entries(app, true, moved);
+    EXPECT_EQ(text(), book);
+
+    // Copied into one of themselves they are inserted as usual.
+    Overview(app.store, app.overview_state).mark_entries(1, 1);
+    ASSERT_TRUE(begin_drag_entries(app));
+    const DropEffect copied = drop_at({1, 1}, app.drag.buffer, {true, false});
+    EXPECT_EQ(copied, DropEffect::copy);
+    end_drag_entries(app, true, copied);
+    EXPECT_EQ(text(), "Anna\r\nx\r\n\r\nBert\r\nyBert\r\ny\r\n \r\n \r\n\r\nCarl\r\n\r\n");
+    EXPECT_TRUE(app.store.check());
+}
+
 TEST_F(DropTest, LongDropBreaksAt255AndFilesComeAsLinks) {
     load("Name\r\n0123456789\r\n\r\n");
     app.data_view.ensure_lines();
