@@ -177,6 +177,17 @@ TEST_F(DragDropE2e, ABlockDraggedToAnotherLineMoves) {
     EXPECT_EQ(save_after_drop(), book({"Anna\r\naefgh\r\nsecbcdond line"}));
 }
 
+TEST_F(DragDropE2e, ABlockMovedAlongItsOwnLineLeavesTheCaretBehindIt) {
+    start_with(book({"Anna\r\nabcdefgh"}));
+    mark_on_line_1(1, 3);  // "bcd", dropped between "f" and "g"
+    ASSERT_TRUE(lumo.drag_and_drop(data_view_id, layout.column_x("ab"), layout.line_y(1), data_view_id,
+                                   layout.column_x("abcdef"), layout.line_y(1)))
+        << lumo.describe();
+    EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == title_for(path(), '*'); }, 5000)) << lumo.title();
+    lumo.type_text("!");
+    EXPECT_EQ(save_after_drop(), book({"Anna\r\naefbcd!gh"}));
+}
+
 TEST_F(DragDropE2e, ABlockDraggedWithCtrlIsCopied) {
     start_with(book({"Anna\r\nabcdefgh\r\nsecond line"}));
     mark_on_line_1(1, 3);
