@@ -233,26 +233,30 @@ void decipher(char* text, std::size_t length, std::string_view password) {
 
 namespace {
 
-// Recodes text[scanned, end) of the `ready` bytes there are and appends the
-// ends of the entry terminators starting there to `starts`.
+// Recodes text[scanned, end) of the `ready` bytes there are and hands the
+// ends of the entry terminators starting there to the sink.
 class PieceScanner {
 public:
-    explicit PieceScanner(ScanKernel kernel) : kernel_(kernel) {}
-    void scan_to(char* text, std::int32_t ready, std::int32_t end, std::vector<std::int32_t>& starts) {
+    PieceScanner(ScanKernel kernel, const EntryEndSink& sink) : kernel_(kernel), sink_(sink) {}
+    void scan_to(char* text, std::int32_t ready, std::int32_t end) {
         std::array<std::int32_t, scan_chunk / 4 + 2> ends;
         while (scanned_ < end) {
             const std::int32_t to = scanned_ + std::min(scan_chunk, end - scanned_);
             const std::size_t found = scan_text(kernel_, text, ready, scanned_, to, next_, &memory_code, ends.data());
-            starts.insert(starts.end(), ends.data(), ends.data() + found);
+            if (found > 0) sink_(count_, ends.data(), found);
+            count_ += static_cast<std::int32_t>(found);
             scanned_ = to;
         }
     }
+    std::int32_t count() const { return count_; }
     // Small enough that a chunk is still in the first-level cache when the
     // scan follows the decipher.
     static constexpr std::int32_t scan_chunk = 8192;
 
 private:
     ScanKernel kernel_;
+    const EntryEndSink& sink_;
+    std::int32_t count_ = 0;
     std::int32_t scanned_ = 0;
     std::int32_t next_ = 0;
 };
@@ -260,14 +264,12 @@ private:
 }  // namespace
 
 std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t most, std::string_view password,
-                                    const TextSource& source, std::size_t piece, ScanKernel kernel) {
-    LoadedText loaded;
-    loaded.starts.reserve(static_cast<std::size_t>(ready) / 64 + most / 64 + 2);
-    loaded.starts.push_back(0);
+                                    const TextSource& source, const EntryEndSink& sink, std::size_t piece,
+                                    ScanKernel kernel) {
     const std::int32_t first_new = ready;
     const std::optional<KeyStream> key =
         password.empty() ? std::nullopt : std::optional<KeyStream>(std::in_place, usable_password(password), true);
-    PieceScanner scanner(kernel);
+    PieceScanner scanner(kernel, sink);
     piece = std::max<std::size_t>(piece, 1);
     for (bool done = false; !done;) {
         const std::size_t want = std::min(piece, most);
@@ -282,14 +284,13 @@ std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t 
             if (key) key->apply(text + at, static_cast<std::size_t>(to - at), static_cast<std::size_t>(at - first_new), kernel);
             // The scan stays one chunk behind: a terminator may reach three
             // bytes into the chunk just made ready, never further.
-            scanner.scan_to(text, end, std::min(at, to - 3), loaded.starts);
+            scanner.scan_to(text, end, std::min(at, to - 3));
             at = to;
         }
         ready = end;
-        if (done) scanner.scan_to(text, ready, ready, loaded.starts);
+        if (done) scanner.scan_to(text, ready, ready);
     }
-    loaded.length = ready;
-    return loaded;
+    return LoadedText{ready, scanner.count()};
 }
 
 std::string backup_name(std::string_view path) {
@@ -379,11 +380,16 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
         if (!in.read(to, room, got)) return std::nullopt;
         return got;
     };
-    std::optional<LoadedText> loaded = load_text(text, ready, rest, password.value_or(""), source);
+    // The entry ends go straight into the store's index: every failure
+    // below rebuilds it from the text or releases the store.
+    const EntryEndSink sink = [&store](std::int32_t count, const std::int32_t* ends, std::size_t found) {
+        store.append_entry_ends(count, ends, found);
+    };
+    std::optional<LoadedText> loaded = load_text(text, ready, rest, password.value_or(""), source, sink);
     if (!loaded) {
         // Read over the old text, the store holds half of each: release it
         // (nothing can be saved from it) rather than show or keep a mix.
-        if (in_place && mode == 0) store.release_store();
+        if ((in_place && mode == 0) || store.store_released()) store.release_store();
         return fail_read(store, ReadStatus::cannot_open, text_cannot_open, caption_load);
     }
     in.close();
@@ -392,7 +398,7 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
         store.adopt_length(loaded->length);
     else
         store.adopt_text(std::move(buffer), loaded->length);
-    store.reindex_known(loaded->starts);
+    store.reindex_appended(loaded->entry_count);
     return {ReadStatus::read, std::int64_t{loaded->length} - kept + (protected_file ? 8 : 0)};
 }
 

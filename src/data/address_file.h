@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "data/file_state.h"
 #include "data/store.h"
@@ -80,11 +79,15 @@ void apply_key_stream(char* text, std::size_t length, std::string_view password,
 // nothing on a read error.
 using TextSource = std::function<std::optional<std::size_t>(char* to, std::size_t room)>;
 
+// Where a read puts the entry ends it finds: `found` offsets (each behind
+// a terminator) that follow the first `count` ones.
+using EntryEndSink = std::function<void(std::int32_t count, const std::int32_t* ends, std::size_t found)>;
+
 struct LoadedText {
     // Text bytes in the buffer: the kept ones and the new ones.
     std::int32_t length = 0;
-    // 0, then the offset behind every entry terminator: what reindex_known takes.
-    std::vector<std::int32_t> starts;
+    // Entry ends handed to the sink.
+    std::int32_t entry_count = 0;
 };
 
 // Completes a text whose first `ready` bytes are in `text` with at most
@@ -93,10 +96,11 @@ struct LoadedText {
 // with `password` (none when empty; the key starts at the first new byte)
 // in small chunks, each recoded to ANSI and scanned for entry terminators
 // while still in the cache, so the text is walked once; the kept bytes are
-// recoded and scanned too. `text` needs room for ready + most + text_guard
-// bytes. Nothing on a read error.
+// recoded and scanned too, and every entry end goes to `sink` in order.
+// `text` needs room for ready + most + text_guard bytes. Nothing on a read
+// error.
 std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t most, std::string_view password,
-                                    const TextSource& source, std::size_t piece = SIZE_MAX,
+                                    const TextSource& source, const EntryEndSink& sink, std::size_t piece = SIZE_MAX,
                                     ScanKernel kernel = fastest_scan_kernel());
 
 // The path with its last three characters replaced by "DUP".

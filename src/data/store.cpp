@@ -540,10 +540,16 @@ void Store::append_entry_ends(std::int32_t count, const std::int32_t* ends, std:
             std::max<std::int64_t>(need - 2 + index_headroom, std::int64_t{index_.capacity()} * 3 / 2);
         EntryIndex grown = EntryIndex::allocate(static_cast<std::int32_t>(std::min(wanted, max_i32)), {});
         if (!grown) throw std::bad_alloc();
-        std::memcpy(grown.data(), index_.data(), (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t));
+        if (index_) std::memcpy(grown.data(), index_.data(), (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t));
         index_.swap(grown);
     }
     std::memcpy(index_.data() + count + 1, ends, found * sizeof(std::int32_t));
+}
+
+std::int32_t Store::reindex_appended(std::int32_t count) {
+    if (released_ || std::int64_t{count} + 2 > index_.capacity()) return reindex();
+    index_.data()[0] = 0;
+    return finish_reindex(count);
 }
 
 std::int32_t Store::reindex_known(std::span<const std::int32_t> starts) {

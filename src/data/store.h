@@ -243,6 +243,11 @@ public:
     // may already stand in entry_index_for_rewrite(). A larger index is
     // taken when they do not fit (a rescan when that fails).
     std::int32_t reindex_known(std::span<const std::int32_t> starts);
+    // For a reader that finds the entry ends itself while the text arrives:
+    // writes `found` of them behind the first `count` in the index, growing
+    // it as reindex does; reindex_appended(total) then ends the rebuild.
+    void append_entry_ends(std::int32_t count, const std::int32_t* ends, std::size_t found);
+    std::int32_t reindex_appended(std::int32_t count);
     // Grows text and index when less than the low-water room remains.
     void ensure_room();
     // Makes the entry at `entry_start` current and fills the data view rows:
@@ -284,7 +289,6 @@ private:
     void fill_row(Row& row, std::int32_t start) const;
     void clear_text_block();
     std::int32_t scan_entries(const Recoding* recoding);
-    void append_entry_ends(std::int32_t count, const std::int32_t* ends, std::size_t found);
     std::int32_t finish_reindex(std::int32_t count);
 
     Port& port_;

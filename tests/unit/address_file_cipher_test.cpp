@@ -85,16 +85,37 @@ struct PieceSource {
     }
 };
 
-std::optional<LoadedText> load(std::string& buffer, const std::string& kept, const std::string& enciphered,
-                               const std::string& password, std::size_t piece, ScanKernel kernel,
-                               PieceSource* source_out = nullptr) {
+// 0 and then the entry ends in the order the sink got them, checking that
+// each batch follows the ones before.
+struct CollectedEnds {
+    std::vector<std::int32_t> starts{0};
+    EntryEndSink sink() {
+        return [this](std::int32_t count, const std::int32_t* ends, std::size_t found) {
+            EXPECT_EQ(static_cast<std::size_t>(count) + 1, starts.size());
+            starts.insert(starts.end(), ends, ends + found);
+        };
+    }
+};
+
+struct Loaded {
+    std::optional<LoadedText> text;
+    std::vector<std::int32_t> starts;
+};
+
+Loaded load(std::string& buffer, const std::string& kept, const std::string& enciphered, const std::string& password,
+            std::size_t piece, ScanKernel kernel) {
     buffer.assign(kept.size() + enciphered.size() + text_guard, '\x55');
     std::memcpy(buffer.data(), kept.data(), kept.size());
     PieceSource source{enciphered};
-    std::optional<LoadedText> loaded =
-        load_text(buffer.data(), static_cast<std::int32_t>(kept.size()), enciphered.size(), password,
-                  [&source](char* to, std::size_t room) { return source(to, room); }, piece, kernel);
-    if (source_out) *source_out = source;
+    CollectedEnds ends;
+    Loaded loaded;
+    loaded.text = load_text(buffer.data(), static_cast<std::int32_t>(kept.size()), enciphered.size(), password,
+                            [&source](char* to, std::size_t room) { return source(to, room); }, ends.sink(), piece,
+                            kernel);
+    loaded.starts = ends.starts;
+    if (loaded.text) {
+        EXPECT_EQ(static_cast<std::size_t>(loaded.text->entry_count) + 1, loaded.starts.size());
+    }
     return loaded;
 }
 
@@ -146,13 +167,13 @@ TEST(OnePassRead, MatchesTheTwoPassReadOnRandomFiles) {
         const std::size_t piece = pieces[static_cast<std::size_t>(round) % std::size(pieces)];
         for (ScanKernel kernel : all_kernels) {
             std::string buffer;
-            const std::optional<LoadedText> loaded = load(buffer, kept, enciphered, password, piece, kernel);
-            ASSERT_TRUE(loaded);
-            ASSERT_EQ(loaded->length, expected.store.text_length());
-            ASSERT_EQ(std::string_view(buffer.data(), static_cast<std::size_t>(loaded->length)),
+            const Loaded loaded = load(buffer, kept, enciphered, password, piece, kernel);
+            ASSERT_TRUE(loaded.text);
+            ASSERT_EQ(loaded.text->length, expected.store.text_length());
+            ASSERT_EQ(std::string_view(buffer.data(), static_cast<std::size_t>(loaded.text->length)),
                       expected.store.text_view())
                 << "round " << round;
-            ASSERT_EQ(loaded->starts, expected.starts()) << "round " << round << " piece " << piece;
+            ASSERT_EQ(loaded.starts, expected.starts()) << "round " << round << " piece " << piece;
         }
     }
 }
@@ -173,38 +194,36 @@ TEST(OnePassRead, TerminatorsAcrossEveryChunkAndPieceBoundary) {
             ASSERT_EQ(expected.store.entry_count(), 5);
             for (ScanKernel kernel : all_kernels) {
                 std::string buffer;
-                const std::optional<LoadedText> loaded = load(buffer, "", enciphered, password, 4096, kernel);
-                ASSERT_TRUE(loaded);
-                EXPECT_EQ(loaded->starts, expected.starts()) << "shift " << shift << " key " << length;
+                const Loaded loaded = load(buffer, "", enciphered, password, 4096, kernel);
+                ASSERT_TRUE(loaded.text);
+                EXPECT_EQ(loaded.starts, expected.starts()) << "shift " << shift << " key " << length;
             }
         }
     }
 }
 
 TEST(OnePassRead, ShortAndFailingSources) {
-    std::string buffer;
     // A file that shrank after its size was taken: the text is what came.
-    std::string bytes = "a\r\n\r\nb";
-    buffer.assign(100, '\0');
-    PieceSource source{bytes};
+    std::string buffer(100, '\0');
+    PieceSource source{"a\r\n\r\nb"};
+    CollectedEnds ends;
     std::optional<LoadedText> loaded = load_text(
-        buffer.data(), 0, 50, "", [&source](char* to, std::size_t room) { return source(to, room); }, 4);
+        buffer.data(), 0, 50, "", [&source](char* to, std::size_t room) { return source(to, room); }, ends.sink(), 4);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->length, 6);
-    EXPECT_EQ(loaded->starts, (std::vector<std::int32_t>{0, 5}));
+    EXPECT_EQ(ends.starts, (std::vector<std::int32_t>{0, 5}));
 
-    PieceSource failing{bytes};
+    PieceSource failing{"a\r\n\r\nb"};
     failing.fail_at = 1;
-    loaded = load_text(buffer.data(), 0, bytes.size(), "",
-                       [&failing](char* to, std::size_t room) { return failing(to, room); }, 2);
-    EXPECT_FALSE(loaded);
+    CollectedEnds ignored;
+    EXPECT_FALSE(load_text(buffer.data(), 0, 6, "", [&failing](char* to, std::size_t room) { return failing(to, room); },
+                           ignored.sink(), 2));
 
     // Nothing to read: the kept text alone is converted and scanned.
-    std::string kept = "\xe1\r\n\r\n";
-    loaded = load(buffer, kept, "", "", 8, ScanKernel::portable);
-    ASSERT_TRUE(loaded);
+    const Loaded kept = load(buffer, "\xe1\r\n\r\n", "", "", 8, ScanKernel::portable);
+    ASSERT_TRUE(kept.text);
     EXPECT_EQ(buffer.substr(0, 5), "\xdf\r\n\r\n");
-    EXPECT_EQ(loaded->starts, (std::vector<std::int32_t>{0, 5}));
+    EXPECT_EQ(kept.starts, (std::vector<std::int32_t>{0, 5}));
 }
 
 // Through the file itself: opening and adding protected books of many scan
