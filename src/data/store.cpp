@@ -555,12 +555,7 @@ std::int32_t Store::reindex_appended(std::int32_t count) {
 std::int32_t Store::reindex_known(std::span<const std::int32_t> starts) {
     if (released_) return 0;
     const auto count = static_cast<std::int32_t>(starts.size()) - 1;
-    if (count < 0) return reindex();
-    // Starts found while a file was read may outnumber the old index.
-    const bool inside_index = starts.data() == index_.data();
-    if (std::int64_t{count} + 2 > index_.capacity() &&
-        (inside_index || !resize_index(std::int64_t{count} + index_headroom)))
-        return reindex();
+    if (count < 0 || std::int64_t{count} + 2 > index_.capacity()) return reindex();
     if (starts.data() != index_.data()) std::copy(starts.begin(), starts.end(), index_.data());
     return finish_reindex(count);
 }

@@ -240,8 +240,7 @@ public:
     // The same for a caller that removed whole entries and knows where the
     // remaining ones start (`starts`: entry count + 1 offsets, 0 first, the
     // end of the last entry last), so the text is not scanned again. They
-    // may already stand in entry_index_for_rewrite(). A larger index is
-    // taken when they do not fit (a rescan when that fails).
+    // may already stand in entry_index_for_rewrite().
     std::int32_t reindex_known(std::span<const std::int32_t> starts);
     // For a reader that finds the entry ends itself while the text arrives:
     // writes `found` of them behind the first `count` in the index, growing
