@@ -14,6 +14,7 @@
 #include "data/window_title.h"
 #include "e2e/books.h"
 #include "e2e/harness.h"
+#include "e2e/view_layout.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
 
@@ -22,67 +23,12 @@ namespace {
 
 constexpr int data_view_id = 2;
 
-// The system font, which the tests configure as the data view font.
-LOGFONTA system_logfont() {
-    LOGFONTA font{};
-    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof font, &font);
-    return font;
-}
-
 LogFont as_setting(const LOGFONTA& font) {
     LogFont::Bytes bytes{};
     static_assert(sizeof font == bytes.size());
     std::memcpy(bytes.data(), &font, bytes.size());
     return LogFont::from_bytes(bytes);
 }
-
-// What the data view is measured in: its caption strip and its font (the
-// configured font at weight 400 for every line below the heading).
-struct ViewMetrics {
-    int caption_height = 0;
-    int line_height = 0;
-    HFONT font = nullptr;
-
-    ViewMetrics() {
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = 340;
-        HFONT caption_font = nullptr;
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
-            caption_font = CreateFontIndirectA(&metrics.lfSmCaptionFont);
-        caption_height = height_of(caption_font ? caption_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-        if (caption_font) DeleteObject(caption_font);
-        LOGFONTA system = system_logfont();
-        system.lfWeight = 400;
-        font = CreateFontIndirectA(&system);
-        line_height = height_of(font);
-    }
-    ~ViewMetrics() {
-        if (font) DeleteObject(font);
-    }
-    ViewMetrics(const ViewMetrics&) = delete;
-    ViewMetrics& operator=(const ViewMetrics&) = delete;
-
-    static int height_of(HFONT f) {
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, f);
-        TEXTMETRICA tm{};
-        GetTextMetricsA(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        return tm.tmHeight + tm.tmExternalLeading;
-    }
-    int width_of(const std::string& text) const {
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, font);
-        SIZE size{};
-        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        return size.cx;
-    }
-    // Client y of the middle of screen row `row` (1 and below; no scrolling).
-    int row_middle(int row) const { return caption_height + 1 + (row + 1) * line_height + line_height / 2; }
-};
 
 void send_mouse(DWORD flags) {
     INPUT input{};
@@ -147,7 +93,7 @@ protected:
 
     FakeCalendar calendar;
     Lumo lumo;
-    ViewMetrics metrics;
+    ViewLayout metrics;
 };
 
 TEST_F(DataViewE2e, ANewEntryIsTypedAndSortedIn) {
@@ -245,12 +191,12 @@ TEST_F(DataViewE2e, ADoubleClickMarksAWordThatTypingReplaces) {
     start_with(book({"Anna\r\nfoo barbaz qux"}));
     to_data_view();
     const int x = 1 + metrics.width_of("foo bar");
-    double_click(x, metrics.row_middle(1));
+    double_click(x, metrics.line_y(1));
     lumo.type_text("X");
     EXPECT_EQ(save(), book({"Anna\r\nfoo X qux"})) << lumo.describe();
 
     // On a blank a double click marks nothing: Delete removes one character.
-    double_click(1 + metrics.width_of("foo X") + 2, metrics.row_middle(1));
+    double_click(1 + metrics.width_of("foo X") + 2, metrics.line_y(1));
     keys({VK_DELETE});
     EXPECT_EQ(save(), book({"Anna\r\nfoo Xqux"}));
     quit();
@@ -261,7 +207,7 @@ TEST_F(DataViewE2e, AClickPlacesTheCaretAndPressingAndDraggingMarks) {
     // A click activates the view and puts the caret before the character
     // whose left edge is nearest right of the mouse.
     const auto column_x = [&](const std::string& before) { return 2 + metrics.width_of(before); };
-    const int y = metrics.row_middle(1);
+    const int y = metrics.line_y(1);
     lumo.click_view(data_view_id, column_x("abc"), y);
     lumo.type_text("X");
     EXPECT_EQ(save(), book({"Anna\r\nabcXdefgh"}));

@@ -12,6 +12,7 @@
 
 #include "e2e/books.h"
 #include "e2e/harness.h"
+#include "e2e/view_layout.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
 
@@ -20,67 +21,6 @@ namespace {
 
 constexpr int overview_id = 1;
 constexpr int data_view_id = 2;
-
-int line_height_of(HFONT font) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return tm.tmHeight + tm.tmExternalLeading;
-}
-
-// Both views as lumo lays them out with the configuration below: the data
-// view in the system font (weight 400 below the heading), the overview in
-// its default font with rows one and a half lines apart, both under a
-// caption strip in the small caption font.
-struct Layout {
-    int caption_height = 0;
-    int line_height = 0;
-    int overview_row_height = 0;
-    HFONT font = nullptr;
-
-    Layout() {
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = 340;
-        SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
-        HFONT caption_font = CreateFontIndirectA(&metrics.lfSmCaptionFont);
-        caption_height = line_height_of(caption_font);
-        DeleteObject(caption_font);
-        const LOGFONTA default_font{};
-        HFONT overview_font = CreateFontIndirectA(&default_font);
-        const int overview_line = line_height_of(overview_font);
-        DeleteObject(overview_font);
-        overview_row_height = overview_line + overview_line / 2;
-        LOGFONTA system{};
-        GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
-        system.lfWeight = 400;
-        font = CreateFontIndirectA(&system);
-        line_height = line_height_of(font);
-    }
-    ~Layout() { DeleteObject(font); }
-    Layout(const Layout&) = delete;
-    Layout& operator=(const Layout&) = delete;
-
-    int width_of(const std::string& text) const {
-        HDC dc = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, font);
-        SIZE size{};
-        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(nullptr, dc);
-        return size.cx;
-    }
-    // Client x in the data view of the position behind `before` (line 1 on).
-    int column_x(const std::string& before) const { return 2 + width_of(before); }
-    // Client y in the middle of data view line `line` (1 on, not scrolled).
-    int line_y(int line) const { return caption_height + 1 + (line + 1) * line_height + line_height / 2; }
-    // Client y in the middle of overview row `row`.
-    int row_y(int row) const {
-        return caption_height + 1 + row * overview_row_height + overview_row_height / 2;
-    }
-};
 
 // The screen's pixels of a client rectangle of a window, row by row.
 std::vector<COLORREF> screen_pixels(HWND window, const RECT& client) {
@@ -155,7 +95,7 @@ protected:
 
     FakeCalendar calendar;
     Lumo lumo;
-    Layout layout;
+    ViewLayout layout;
 };
 
 TEST_F(DragDropE2e, ABlockDraggedToAnotherLineMoves) {
