@@ -57,16 +57,7 @@ protected:
     std::string path() const { return lumo.folder() + "book.adr"; }
 
     void start_with(const std::string& bytes) {
-        lumo.write_file("book.adr", bytes);
-        Settings settings = default_settings(LogFont{});
-        set_text(settings.file_name, path());
-        const auto config = configuration_bytes(settings);
-        lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
-        ASSERT_TRUE(lumo.start());
-        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(2) != nullptr; })) << lumo.describe();
-        ASSERT_TRUE(lumo.bring_to_front());
+        ASSERT_EQ(start_on_book(lumo, calendar, bytes), "");
         pump_for(300);
     }
 

@@ -23,13 +23,6 @@ namespace {
 
 constexpr int data_view_id = 2;
 
-LogFont as_setting(const LOGFONTA& font) {
-    LogFont::Bytes bytes{};
-    static_assert(sizeof font == bytes.size());
-    std::memcpy(bytes.data(), &font, bytes.size());
-    return LogFont::from_bytes(bytes);
-}
-
 void send_mouse(DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -43,17 +36,9 @@ protected:
 
     // Starts lumo on `bytes` as "book.adr" and makes the data view active.
     void start_with(const std::string& bytes) {
-        lumo.write_file("book.adr", bytes);
         Settings settings = default_settings(LogFont{});
-        set_text(settings.file_name, path("book.adr"));
-        settings.data_view_font = as_setting(system_logfont());
-        const auto config = configuration_bytes(settings);
-        lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
-        ASSERT_TRUE(lumo.start());
-        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(data_view_id) != nullptr; })) << lumo.describe();
-        ASSERT_TRUE(lumo.bring_to_front());
+        settings.data_view_font = system_font_setting();
+        ASSERT_EQ(start_on_book(lumo, calendar, bytes, settings), "");
     }
 
     // Tab from the overview makes the data view the active view.

@@ -50,22 +50,9 @@ protected:
     std::string path() const { return lumo.folder() + "book.adr"; }
 
     void start_with(const std::string& bytes) {
-        lumo.write_file("book.adr", bytes);
         Settings settings = default_settings(LogFont{});
-        set_text(settings.file_name, path());
-        LOGFONTA system{};
-        GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
-        LogFont::Bytes font{};
-        static_assert(sizeof system == font.size());
-        std::memcpy(font.data(), &system, font.size());
-        settings.data_view_font = LogFont::from_bytes(font);
-        const auto config = configuration_bytes(settings);
-        lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
-        ASSERT_TRUE(lumo.start());
-        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(data_view_id) != nullptr; })) << lumo.describe();
-        ASSERT_TRUE(lumo.bring_to_front());
+        settings.data_view_font = system_font_setting();
+        ASSERT_EQ(start_on_book(lumo, calendar, bytes, settings), "");
     }
 
     // Marks `count` characters of line 1 from `column` with Shift+Right.

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "calendar/calendar_texts.h"
+#include "settings/configuration.h"
 
 namespace lumo::e2e {
 
@@ -486,6 +487,19 @@ bool Lumo::drag_and_drop(int from_id, int x, int y, int to_id, int x2, int y2, b
     if (ctrl) send_key(VK_CONTROL, true);
     pump_for(200);
     return started && ended;
+}
+
+std::string start_on_book(Lumo& lumo, FakeCalendar& calendar, const std::string& bytes, Settings settings) {
+    lumo.write_file("book.adr", bytes);
+    set_text(settings.file_name, lumo.folder() + "book.adr");
+    const auto config = configuration_bytes(settings);
+    lumo.write_file(std::string(configuration_file_name), std::string(config.begin(), config.end()));
+    if (!lumo.start()) return "lumo.exe did not start";
+    if (!calendar.wait_for("HALLO, HIER IST LUMO!")) return "no greeting\n" + lumo.describe();
+    if (!lumo.wait_for_main_window()) return "no main window\n" + lumo.describe();
+    if (!lumo.wait_until([&] { return lumo.view(2) != nullptr; })) return "no views\n" + lumo.describe();
+    if (!lumo.bring_to_front()) return "not in front\n" + lumo.describe();
+    return {};
 }
 
 }  // namespace lumo::e2e

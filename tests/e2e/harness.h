@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calendar/calendar_link.h"
+#include "settings/settings.h"
 
 namespace lumo::e2e {
 
@@ -134,5 +135,12 @@ private:
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
 };
+
+// Starts `lumo` on `bytes` as "book.adr" with a configuration naming it
+// (`settings` with its file name set to it), waits for the greeting to
+// `calendar`, the main window and both views, and brings lumo to the front.
+// The empty string on success, else what went wrong and what was on screen.
+std::string start_on_book(Lumo& lumo, FakeCalendar& calendar, const std::string& bytes,
+                          Settings settings = default_settings(LogFont{}));
 
 }  // namespace lumo::e2e

@@ -70,16 +70,7 @@ protected:
     void start_with(const std::vector<std::string>& headings) {
         headings_ = headings;
         original_ = book(headings);
-        lumo.write_file("book.adr", original_);
-        Settings settings = default_settings(LogFont{});
-        set_text(settings.file_name, lumo.folder() + "book.adr");
-        const auto bytes = configuration_bytes(settings);
-        lumo.write_file(std::string(configuration_file_name), std::string(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(lumo.start());
-        ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
-        ASSERT_TRUE(lumo.wait_until([&] { return lumo.view(2) != nullptr; })) << lumo.describe();
-        ASSERT_TRUE(lumo.bring_to_front()) << lumo.describe();
+        ASSERT_EQ(start_on_book(lumo, calendar, original_), "");
         pump_for(300);
     }
 

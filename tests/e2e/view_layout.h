@@ -7,7 +7,10 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
+
+#include "settings/settings.h"
 
 namespace lumo::e2e {
 
@@ -16,6 +19,15 @@ inline LOGFONTA system_logfont() {
     LOGFONTA font{};
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof font, &font);
     return font;
+}
+
+// The system font as a view font setting.
+inline LogFont system_font_setting() {
+    const LOGFONTA font = system_logfont();
+    LogFont::Bytes bytes{};
+    static_assert(sizeof font == bytes.size());
+    std::memcpy(bytes.data(), &font, bytes.size());
+    return LogFont::from_bytes(bytes);
 }
 
 // tmHeight + tmExternalLeading of a font on the screen.
