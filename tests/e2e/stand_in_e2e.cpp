@@ -77,6 +77,12 @@ public:
         return GetExitCodeProcess(process_.hProcess, &code) && !running() ? static_cast<int>(code) : -1;
     }
     HWND main_window() const { return main_; }
+    // Returns once the stand-in has finished what it was doing, so every
+    // reply it posted is queued before anything the test posts afterwards.
+    bool wait_idle() const {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+    }
 
     // A visible top-level window of the stand-in of class `cls`.
     HWND window_of_class(const std::string& cls) const {
@@ -154,6 +160,9 @@ void start_lumo(Lumo& lumo, const StandIn& stand_in) {
     ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
     ASSERT_TRUE(pump_until([&] { return stand_in.log().find("HALLO, HIER IST LUMO!") != std::string::npos; }))
         << stand_in.log();
+    // The greeting's answer must be in lumo's queue before the test sends a
+    // request: a send drops a report that is still arriving.
+    ASSERT_TRUE(stand_in.wait_idle());
 }
 
 TEST(StandIn, ToolbarButtonsFollowTheCalendarWindows) {
