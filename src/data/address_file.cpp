@@ -11,10 +11,6 @@
 #include <optional>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace lumo {
 namespace {
 
@@ -84,15 +80,14 @@ constexpr Recoding memory_code{{142, 153, 154, 132, 148, 129, 158, 225}, {196, 2
 
 // ---- Cipher ---------------------------------------------------------------------
 
-// The password repeated over two periods of sixteen copies, so that a
-// stretch of text starting at any phase finds one period of the stream in
-// one piece, and whole 16-byte blocks take it in one instruction where SSE2
-// is there.
+// The password repeated over two periods of 32 copies, so that a stretch of
+// text starting at any phase finds one period of the stream in one piece,
+// made of whole blocks for the vector adders.
 class KeyStream {
 public:
     KeyStream(std::string_view password, bool negate) {
         const std::size_t n = password.size();
-        period_ = 16 * n;
+        period_ = 32 * n;
         for (std::size_t i = 0; i < 2 * period_; ++i) {
             const auto k = static_cast<std::uint8_t>(password[i % n]);
             bytes_[i] = negate ? static_cast<std::uint8_t>(256 - k) : k;
@@ -101,29 +96,11 @@ public:
     std::size_t period() const { return period_; }
     // Adds the stream to `length` bytes whose first is text byte `position`.
     void apply(char* text, std::size_t length, std::size_t position, ScanKernel kernel) const {
-        auto* p = reinterpret_cast<std::uint8_t*>(text);
-        const std::uint8_t* key = bytes_.data() + position % period_;
-        std::size_t i = 0;
-#if defined(__SSE2__)
-        if (kernel != ScanKernel::portable) {
-            for (; i + period_ <= length; i += period_) {
-                for (std::size_t j = 0; j < period_; j += 16) {
-                    auto* at = reinterpret_cast<__m128i*>(p + i + j);
-                    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(key + j));
-                    _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), k));
-                }
-            }
-        }
-#else
-        (void)kernel;
-#endif
-        for (; i + period_ <= length; i += period_)
-            for (std::size_t j = 0; j < period_; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + key[j]);
-        for (std::size_t j = 0; i + j < length; ++j) p[i + j] = static_cast<std::uint8_t>(p[i + j] + key[j]);
+        add_repeating(text, length, bytes_.data() + position % period_, period_, kernel);
     }
 
 private:
-    std::array<std::uint8_t, 2 * 16 * max_password_length> bytes_{};
+    std::array<std::uint8_t, 2 * 32 * max_password_length> bytes_{};
     std::size_t period_ = 0;
 };
 

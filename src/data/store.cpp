@@ -168,18 +168,30 @@ std::size_t scan_sse2(char* text, std::int32_t length, std::int32_t begin, std::
     std::size_t found = 0;
     std::int32_t after = next;  // kept in a register through the loop
     std::int32_t p = begin;
-    // Blocks of 32 whose loads (three bytes further) stay inside the text.
-    for (; p + 32 <= end && p + 35 <= length; p += 32) {
+    // Blocks of 64 whose loads (three bytes further) stay inside the text:
+    // one take of the hits for four masks.
+    for (; p + 64 <= end && p + 67 <= length; p += 64) {
         char* at = text + p;
-        const std::uint64_t candidates = terminator_mask16(at) | std::uint64_t{terminator_mask16(at + 16)} << 16;
+        const std::uint64_t candidates =
+            (terminator_mask16(at) | terminator_mask16(at + 16) << 16) |
+            std::uint64_t{terminator_mask16(at + 32) | terminator_mask16(at + 48) << 16} << 32;
         if constexpr (Recode) {
-            recoder.apply_at(at);
-            recoder.apply_at(at + 16);
+            for (int k = 0; k < 64; k += 16) recoder.apply_at(at + k);
         }
         found += take_hits(candidates, p, after, ends + found);
     }
     next = after;
     return found + scan_rest(text, length, p, end, next, recoding, ends + found);
+}
+
+std::size_t add_bytes_sse2(std::uint8_t* text, const std::uint8_t* add, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 16 <= length; i += 16) {
+        auto* at = reinterpret_cast<__m128i*>(text + i);
+        const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(add + i));
+        _mm_storeu_si128(at, _mm_add_epi8(_mm_loadu_si128(at), k));
+    }
+    return i;
 }
 
 void recode_sse2(char* text, std::size_t length, const Recoding& recoding) {
@@ -193,40 +205,43 @@ void recode_sse2(char* text, std::size_t length, const Recoding& recoding) {
 #if defined(LUMO_AVX2_KERNEL)
 #define LUMO_AVX2 __attribute__((target("avx2,bmi")))
 
-// A recoding as byte shuffles: pair k owns bit k; a byte's high and low
-// nibble each look up the pairs they could belong to, the AND leaves the one
-// pair it is (or none), and that bit's two nibbles look up the difference
-// to add.
+// The slot of byte b in a sixteen-entry table: its two nibbles XORed. The
+// recodings of the address file's letter code fall into distinct slots;
+// one whose values collide is left to the SSE2 kernel.
+constexpr std::size_t recoding_slot(std::uint8_t b) { return (b ^ (b >> 4)) & 15u; }
+
+bool fits_slots(const Recoding& r) {
+    std::uint32_t used = 0;
+    for (std::size_t k = 0; k < std::min<std::size_t>(r.count, 8); ++k) {
+        const std::uint32_t bit = 1u << recoding_slot(r.from[k]);
+        if (used & bit) return false;
+        used |= bit;
+    }
+    return true;
+}
+
+// A recoding as two byte shuffles: each byte looks up the one value its slot
+// holds and, when it is that value, the difference to add (slots without a
+// pair add nothing).
 struct Avx2Recoder {
-    __m256i high_pairs;
-    __m256i low_pairs;
-    __m256i low_bit_delta;
-    __m256i high_bit_delta;
+    __m256i value;
+    __m256i delta;
     LUMO_AVX2 explicit Avx2Recoder(const Recoding& r) {
-        std::array<std::uint8_t, 32> high{}, low{}, low_delta{}, high_delta{};
+        std::array<std::uint8_t, 32> values{}, deltas{};
         for (std::size_t k = 0; k < std::min<std::size_t>(r.count, 8); ++k) {
-            const auto bit = static_cast<std::uint8_t>(1u << k);
-            const auto delta = static_cast<std::uint8_t>(r.to[k] - r.from[k]);
+            const std::size_t slot = recoding_slot(r.from[k]);
             for (std::size_t lane = 0; lane < 32; lane += 16) {
-                high[lane + (r.from[k] >> 4)] |= bit;
-                low[lane + (r.from[k] & 15)] |= bit;
-                (k < 4 ? low_delta[lane + bit] : high_delta[lane + (bit >> 4)]) = delta;
+                values[lane + slot] = r.from[k];
+                deltas[lane + slot] = static_cast<std::uint8_t>(r.to[k] - r.from[k]);
             }
         }
-        high_pairs = load(high.data());
-        low_pairs = load(low.data());
-        low_bit_delta = load(low_delta.data());
-        high_bit_delta = load(high_delta.data());
+        value = load(values.data());
+        delta = load(deltas.data());
     }
     LUMO_AVX2 __m256i apply(__m256i v) const {
-        const __m256i nibble = _mm256_set1_epi8(15);
-        const __m256i pair = _mm256_and_si256(
-            _mm256_shuffle_epi8(high_pairs, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble)),
-            _mm256_shuffle_epi8(low_pairs, _mm256_and_si256(v, nibble)));
-        const __m256i delta = _mm256_or_si256(
-            _mm256_shuffle_epi8(low_bit_delta, _mm256_and_si256(pair, nibble)),
-            _mm256_shuffle_epi8(high_bit_delta, _mm256_and_si256(_mm256_srli_epi16(pair, 4), nibble)));
-        return _mm256_add_epi8(v, delta);
+        const __m256i slot = _mm256_and_si256(_mm256_xor_si256(v, _mm256_srli_epi16(v, 4)), _mm256_set1_epi8(15));
+        const __m256i is_pair = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(value, slot), v);
+        return _mm256_add_epi8(v, _mm256_and_si256(is_pair, _mm256_shuffle_epi8(delta, slot)));
     }
 
 private:
@@ -262,6 +277,16 @@ LUMO_AVX2 std::size_t scan_avx2(char* text, std::int32_t length, std::int32_t be
     }
     next = after;
     return found + scan_rest(text, length, p, end, next, recoding, ends + found);
+}
+
+LUMO_AVX2 std::size_t add_bytes_avx2(std::uint8_t* text, const std::uint8_t* add, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 32 <= length; i += 32) {
+        auto* at = reinterpret_cast<__m256i*>(text + i);
+        const __m256i k = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(add + i));
+        _mm256_storeu_si256(at, _mm256_add_epi8(_mm256_loadu_si256(at), k));
+    }
+    return i;
 }
 
 LUMO_AVX2 void recode_avx2(char* text, std::size_t length, const Recoding& recoding) {
@@ -351,13 +376,28 @@ ScanKernel fastest_scan_kernel() {
     return ScanKernel::portable;
 }
 
+namespace {
+
+// The kernel asked for, or the best one below it that can run here and
+// take `recoding`.
+ScanKernel kernel_for(ScanKernel kernel, const Recoding* recoding) {
+#if defined(LUMO_AVX2_KERNEL)
+    if (kernel == ScanKernel::avx2 && recoding != nullptr && !fits_slots(*recoding)) kernel = ScanKernel::sse2;
+#else
+    (void)recoding;
+#endif
+    return scan_kernel_available(kernel) ? kernel : ScanKernel::portable;
+}
+
+}  // namespace
+
 std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::int32_t begin, std::int32_t end,
                       std::int32_t& next, const Recoding* recoding, std::int32_t* ends) {
     if (recoding != nullptr && recoding->count == 0) recoding = nullptr;
     begin = std::max(begin, 0);
     end = std::min(end, length);
     if (begin >= end) return 0;
-    if (!scan_kernel_available(kernel)) kernel = ScanKernel::portable;
+    kernel = kernel_for(kernel, recoding);
     switch (kernel) {
 #if defined(LUMO_AVX2_KERNEL)
     case ScanKernel::avx2:
@@ -375,7 +415,7 @@ std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::i
 
 void recode(char* text, std::size_t length, const Recoding& recoding, ScanKernel kernel) {
     if (recoding.count == 0) return;
-    if (!scan_kernel_available(kernel)) kernel = ScanKernel::portable;
+    kernel = kernel_for(kernel, &recoding);
     switch (kernel) {
 #if defined(LUMO_AVX2_KERNEL)
     case ScanKernel::avx2: recode_avx2(text, length, recoding); return;
@@ -384,6 +424,27 @@ void recode(char* text, std::size_t length, const Recoding& recoding, ScanKernel
     case ScanKernel::sse2: recode_sse2(text, length, recoding); return;
 #endif
     default: recode_portable(reinterpret_cast<unsigned char*>(text), length, recoding); return;
+    }
+}
+
+void add_repeating(char* text, std::size_t length, const std::uint8_t* pattern, std::size_t period,
+                   ScanKernel kernel) {
+    if (period == 0) return;
+    std::size_t (*add_blocks)(std::uint8_t*, const std::uint8_t*, std::size_t) = nullptr;
+    switch (kernel_for(kernel, nullptr)) {
+#if defined(LUMO_AVX2_KERNEL)
+    case ScanKernel::avx2: add_blocks = add_bytes_avx2; break;
+#endif
+#if defined(__SSE2__)
+    case ScanKernel::sse2: add_blocks = add_bytes_sse2; break;
+#endif
+    default: break;
+    }
+    auto* p = reinterpret_cast<std::uint8_t*>(text);
+    for (std::size_t i = 0; i < length; i += period) {
+        const std::size_t n = std::min(period, length - i);
+        std::size_t done = add_blocks ? add_blocks(p + i, pattern, n) : 0;
+        for (; done < n; ++done) p[i + done] = static_cast<std::uint8_t>(p[i + done] + pattern[done]);
     }
 }
 

@@ -123,6 +123,11 @@ ScanKernel fastest_scan_kernel();
 // Applies `recoding` to `length` bytes in place.
 void recode(char* text, std::size_t length, const Recoding& recoding, ScanKernel kernel = fastest_scan_kernel());
 
+// text[i] += pattern[i % period] (mod 256) for i < length: the cipher's key
+// stream. `pattern` holds `period` bytes.
+void add_repeating(char* text, std::size_t length, const std::uint8_t* pattern, std::size_t period,
+                   ScanKernel kernel = fastest_scan_kernel());
+
 // One pass over text[begin, end) of a text of `length` bytes: recodes those
 // bytes when `recoding` is given, and writes to `ends` the end offset of
 // every entry terminator that starts in [begin, end) at or after `next` and
