@@ -94,11 +94,7 @@ protected:
         return text;
     }
 
-    void quit_without_saving() {
-        lumo.post_command(CMD_QUIT);
-        if (const MessageBoxInfo box = lumo.wait_for_box("Save Data now?", 3000); box.window) lumo.answer(box, IDNO);
-        EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
-    }
+    void quit_without_saving() { EXPECT_EQ(lumo.quit_discarding_changes(), 0) << lumo.describe(); }
 
     FakeCalendar calendar;
     Lumo lumo;

@@ -108,12 +108,7 @@ protected:
         EXPECT_EQ(box.caption, "VORNIX-Lumo:");
         lumo.answer(box, IDOK);
     }
-    void quit() {
-        lumo.post_command(CMD_QUIT);
-        const MessageBoxInfo question = lumo.wait_for_box("Save Data now?", 3000);
-        if (question.window) lumo.answer(question, IDNO);
-        EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
-    }
+    void quit() { EXPECT_EQ(lumo.quit_discarding_changes(), 0) << lumo.describe(); }
 
     FakeCalendar calendar;
     Lumo lumo;

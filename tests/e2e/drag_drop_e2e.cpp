@@ -72,13 +72,7 @@ protected:
         return lumo.read_file("book.adr");
     }
 
-    void TearDown() override {
-        if (!lumo.running()) return;
-        lumo.post_command(CMD_QUIT);
-        MessageBoxInfo box = lumo.wait_for_box("", 2000);
-        if (box.window) lumo.answer(box, IDNO);
-        lumo.wait_for_exit(8000);
-    }
+    void TearDown() override { lumo.quit_discarding_changes(); }
 
     FakeCalendar calendar;
     Lumo lumo;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "calendar/calendar_texts.h"
+#include "port/ids.h"
 #include "settings/configuration.h"
 
 namespace lumo::e2e {
@@ -293,6 +294,13 @@ int Lumo::wait_for_exit(DWORD ms) {
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
     return static_cast<int>(code);
+}
+
+int Lumo::quit_discarding_changes() {
+    if (!running()) return -1;
+    post_command(CMD_QUIT);
+    if (const MessageBoxInfo box = wait_for_box("Save Data now?", 3000); box.window) answer(box, IDNO);
+    return wait_for_exit();
 }
 
 bool Lumo::running() const {

@@ -75,6 +75,9 @@ public:
     void answer(const MessageBoxInfo& box, int button);
     // Waits for the process to end; returns its exit code, or -1 on time-out.
     int wait_for_exit(DWORD ms = 15000);
+    // Quits lumo, answering No when it asks to save a modified book; returns
+    // the exit code as wait_for_exit does (-1 when it was not running).
+    int quit_discarding_changes();
     bool running() const;
     // True when the main window still answers messages.
     bool responsive() const;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/view_layout.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
 
@@ -35,36 +36,6 @@ std::vector<std::string> without(std::vector<std::string> headings, std::vector<
     return headings;
 }
 
-// The overview's layout as lumo computes it: the caption strip in the small
-// caption font, rows one and a half lines of the overview font apart (the
-// configuration below leaves the font at its defaults).
-struct OverviewLayout {
-    int caption_height = 0;
-    int line_height = 0;
-    int row_height() const { return line_height + line_height / 2; }
-    // A client y inside screen row `row`.
-    int row_y(int row) const { return caption_height + 1 + row * row_height() + row_height() / 2; }
-};
-
-int font_line_height(const LOGFONTA& description) {
-    HFONT font = CreateFontIndirectA(&description);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(font);
-    return tm.tmHeight + tm.tmExternalLeading;
-}
-
-OverviewLayout overview_layout() {
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = 340;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0);
-    return {font_line_height(metrics.lfSmCaptionFont), font_line_height(LOGFONTA{})};
-}
-
 class OverviewE2e : public ::testing::Test {
 protected:
     void start_with(const std::vector<std::string>& headings) {
@@ -78,7 +49,7 @@ protected:
     int visible_rows() const {
         RECT client{};
         GetClientRect(lumo.view(1), &client);
-        return client.bottom / layout.row_height();
+        return client.bottom / layout.overview_row_height;
     }
 
     // Delete asks first; Yes removes.
@@ -99,18 +70,11 @@ protected:
             << "saved:\n" << lumo.read_file("book.adr") << "\n" << lumo.describe();
     }
 
-    void TearDown() override {
-        if (!lumo.running()) return;
-        lumo.post_command(CMD_QUIT);
-        // A modified book is saved at the end only after a question: say No.
-        MessageBoxInfo box = lumo.wait_for_box("", 2000);
-        if (box.window) lumo.answer(box, IDNO);
-        lumo.wait_for_exit(8000);
-    }
+    void TearDown() override { lumo.quit_discarding_changes(); }
 
     FakeCalendar calendar;
     Lumo lumo;
-    OverviewLayout layout = overview_layout();
+    ViewLayout layout;
     std::vector<std::string> headings_;
     std::string original_;
 };

@@ -15,12 +15,14 @@
 #include <vector>
 
 #include "support/fake_port.h"
+#include "support/temp_folder.h"
 
 namespace lumo {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::FakePort;
+using testing::TempFolder;
 
 constexpr ScanKernel all_kernels[] = {ScanKernel::portable, ScanKernel::sse2, ScanKernel::avx2};
 
@@ -234,17 +236,9 @@ protected:
     ViewState view;
     Store store{fake.port, view};
     FileState file;
-    fs::path folder;
+    TempFolder folder{"lumo_one_pass_"};
 
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("lumo_one_pass_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        ASSERT_TRUE(store.reset_store());
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    void SetUp() override { ASSERT_TRUE(store.reset_store()); }
 
     // Writes `text` enciphered behind its header and returns the path.
     std::string put_protected(const std::string& name, const std::string& text, const std::string& password) {

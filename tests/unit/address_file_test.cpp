@@ -12,12 +12,14 @@
 
 #include "port/ids.h"
 #include "support/fake_port.h"
+#include "support/temp_folder.h"
 
 namespace lumo {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::FakePort;
+using testing::TempFolder;
 
 class AddressFileTest : public ::testing::Test {
 protected:
@@ -25,22 +27,14 @@ protected:
     ViewState view;
     Store store{fake.port, view};
     FileState file;
-    fs::path folder;
+    TempFolder folder{"lumo_address_file_"};
     int new_store_runs = 0;
     int title_refreshes = 0;
     int after_backup_runs = 0;
     FileHooks hooks{[this] { ++new_store_runs; }, [this] { ++title_refreshes; },
                     [this] { ++after_backup_runs; }};
 
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("lumo_address_file_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        ASSERT_TRUE(store.reset_store());
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    void SetUp() override { ASSERT_TRUE(store.reset_store()); }
 
     std::string path(const std::string& name) const { return (folder / name).string(); }
     void put(const std::string& name, std::string_view bytes) const {

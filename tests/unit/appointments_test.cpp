@@ -10,6 +10,7 @@
 #include "calendar/appointments.h"
 #include "calendar/calendar_link.h"
 #include "port/ids.h"
+#include "support/temp_folder.h"
 
 namespace lumo::calendar {
 namespace {
@@ -180,14 +181,6 @@ TEST(AppointmentLines, SearchIgnoresCaseOfGermanLettersToo) {
 
 class AppointmentBookTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("lumo-appointments-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        file = folder / "appointments.txt";
-    }
-    void TearDown() override { fs::remove_all(folder); }
 
     std::string read(const fs::path& path) const {
         std::ifstream in(path, std::ios::binary);
@@ -195,8 +188,8 @@ protected:
     }
     void write(const std::string& bytes) const { std::ofstream(file, std::ios::binary) << bytes; }
 
-    fs::path folder;
-    fs::path file;
+    lumo::testing::TempFolder folder{"lumo-appointments-"};
+    fs::path file = folder / "appointments.txt";
 };
 
 TEST_F(AppointmentBookTest, RequestsSurviveARestartSortedPerCalendar) {

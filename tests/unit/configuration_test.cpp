@@ -10,6 +10,7 @@
 #include <string>
 
 #include "settings/configuration.h"
+#include "support/temp_folder.h"
 
 namespace lumo {
 namespace {
@@ -417,17 +418,9 @@ TEST(ConfigurationLoad, BytesBeyondTheLongestFileAreIgnored) {
 
 class ConfigurationFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lumo_config_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string path(const char* name) const { return (dir_ / name).string(); }
 
-    std::filesystem::path dir_;
+    testing::TempFolder dir_{"lumo_config_"};
 };
 
 TEST_F(ConfigurationFile, SaveThenLoadGivesTheSameSettings) {
