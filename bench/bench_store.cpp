@@ -17,6 +17,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__unix__)
+#include <unistd.h>
+#endif
+
 #include "data/address_file.h"
 #include "data/store.h"
 #include "generate.h"
@@ -50,6 +54,14 @@ const fs::path& folder() {
     return f;
 }
 
+// Writes every dirty page out before a read is timed, so that the kernel's
+// background writeback of files written earlier does not run into it.
+void settle_disk() {
+#if defined(__unix__)
+    ::sync();
+#endif
+}
+
 std::string file_of(std::int64_t entries, bool protected_file) {
     const fs::path p = folder() / ((protected_file ? "p" : "u") + std::to_string(entries) + ".adr");
     if (!fs::exists(p)) {
@@ -63,6 +75,7 @@ std::string file_of(std::int64_t entries, bool protected_file) {
         }
         std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
+    settle_disk();
     return p.string();
 }
 
