@@ -14,32 +14,49 @@
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    // By full name ("BM_Reindex/100000/real_time") and by function name.
-    std::map<std::string, double> times;
+    // Every run's real time in the order they ran, by full name
+    // ("BM_Reindex/100000/real_time") and by function name.
+    std::map<std::string, std::vector<double>> times;
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration) continue;
-            // With repetitions the fastest run counts: on a shared machine
-            // the slower ones measure the neighbours, not the code.
             benchmark::BenchmarkName name = run.run_name;
             name.repetitions.clear();
-            for (const std::string& key : {name.str(), name.function_name}) {
-                const auto [it, added] = times.emplace(key, run.GetAdjustedRealTime());
-                if (added) continue;
-                const double t = run.GetAdjustedRealTime();
-                it->second = run.repetition_index > 0 ? std::min(it->second, t) : t;
-            }
+            for (const std::string& key : {name.str(), name.function_name}) times[key].push_back(run.GetAdjustedRealTime());
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    // The time of `name` ("BM_X" or "BM_X/1000"), or 0 when it did not run.
-    double time(const std::string& name) const {
+    // measured / baseline, or 0 when either did not run. Run as often as
+    // each other, the k-th runs of both are a pair measured close together
+    // and the median of the pairs' ratios counts: a slow spell of a shared
+    // machine then slows both sides of a pair, and an odd pair is outvoted.
+    // Otherwise the fastest run of each.
+    double ratio(const std::string& measured, const std::string& baseline) const {
+        const std::vector<double>* m = runs_of(measured);
+        const std::vector<double>* b = runs_of(baseline);
+        if (!m || !b) return 0;
+        if (m->size() == b->size() && m->size() > 1) {
+            std::vector<double> ratios;
+            for (std::size_t k = 0; k < m->size(); ++k)
+                if ((*b)[k] > 0) ratios.push_back((*m)[k] / (*b)[k]);
+            if (ratios.empty()) return 0;
+            std::sort(ratios.begin(), ratios.end());
+            const std::size_t half = ratios.size() / 2;
+            return ratios.size() % 2 ? ratios[half] : (ratios[half - 1] + ratios[half]) / 2;
+        }
+        const double fastest_b = *std::min_element(b->begin(), b->end());
+        return fastest_b > 0 ? *std::min_element(m->begin(), m->end()) / fastest_b : 0;
+    }
+
+private:
+    // The runs of `name` ("BM_X" or "BM_X/1000"), or null when it did not run.
+    const std::vector<double>* runs_of(const std::string& name) const {
         for (const std::string& key : {name, name + "/real_time"}) {
             const auto it = times.find(key);
-            if (it != times.end()) return it->second;
+            if (it != times.end() && !it->second.empty()) return &it->second;
         }
-        return 0;
+        return nullptr;
     }
 };
 
@@ -71,15 +88,14 @@ inline void print_ratio_table(const RatioReporter& r, const std::vector<RatioRow
         bool within = true;
         for (const auto& c : columns) {
             const std::string suffix = c.empty() ? std::string() : "/" + c;
-            const double m = r.time(row.measured + suffix);
-            const double b = r.time(row.baseline + suffix);
-            if (m <= 0 || b <= 0) {
+            const double ratio = r.ratio(row.measured + suffix, row.baseline + suffix);
+            if (ratio <= 0) {
                 std::printf(" %10s", "-");
                 continue;
             }
             const bool counts = checked.empty() || std::find(checked.begin(), checked.end(), c) != checked.end();
-            within = within && (!counts || m / b <= row.limit);
-            std::printf(" %10.2f", m / b);
+            within = within && (!counts || ratio <= row.limit);
+            std::printf(" %10.2f", ratio);
         }
         if (row.limit > 0)
             std::printf(" %6.1fx %s %s\n", row.limit, within ? "ok" : "OVER", row.note);
