@@ -79,6 +79,8 @@ public:
     // the exit code as wait_for_exit does (-1 when it was not running).
     int quit_discarding_changes();
     bool running() const;
+    // The process, for what the tests measure of it (its memory, its end).
+    HANDLE process_handle() const { return process_.hProcess; }
     // True when the main window still answers messages.
     bool responsive() const;
     void post_command(int id) const;
