@@ -79,9 +79,9 @@ void BM_TwoMemcpy(benchmark::State& state) {
     Book& b = book(state.range(0));
     std::vector<char> copy(static_cast<std::size_t>(b.store.text_length()));
     for (auto _ : state) {
-        std::memcpy(copy.data(), b.store.text(), copy.size());
+        std::memcpy(copy.data(), b.store.text_view().data(), copy.size());
         benchmark::ClobberMemory();
-        std::memcpy(copy.data(), b.store.text(), copy.size());
+        std::memcpy(copy.data(), b.store.text_view().data(), copy.size());
         benchmark::ClobberMemory();
     }
 }

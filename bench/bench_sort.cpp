@@ -114,7 +114,7 @@ std::string doubled_sorted_book(std::int32_t n) {
 // The baseline: a stable sort of the entries by folded heading, then one
 // gather of the bytes into a new buffer.
 void baseline_sort(const Store& store) {
-    const auto* text = reinterpret_cast<const std::uint8_t*>(store.text());
+    const auto* text = reinterpret_cast<const std::uint8_t*>(store.text_view().data());
     const std::int32_t count = store.entry_count();
     const FoldTable& fold = sort_fold_table();
     std::vector<std::int32_t> order(static_cast<std::size_t>(count));
@@ -187,7 +187,7 @@ void BM_DataCheckDoubled(benchmark::State& state) {
     for (auto _ : state) {
         Loaded loaded(input);
         Clock::time_point t = Clock::now();
-        std::memcpy(copy.data(), loaded.store.text(), input.size());
+        std::memcpy(copy.data(), loaded.store.text_view().data(), input.size());
         benchmark::DoNotOptimize(copy.data());
         baseline += seconds_since(t);
 

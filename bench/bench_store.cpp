@@ -175,20 +175,10 @@ void BM_Reindex(benchmark::State& state) {
 void type_one_character(lumo::Store& store, bool full_scan) {
     store.ensure_room();
     store.take_undo_snapshot();
-    const std::int32_t entry = store.entry_count() / 2;
-    const std::int32_t at = store.entry_start(entry);
-    char* text = store.text();
-    std::memmove(text + at + 1, text + at, static_cast<std::size_t>(store.text_length() - at));
-    text[at] = 'x';
-    store.set_text_length(store.text_length() + 1);
-    if (full_scan) {
-        benchmark::DoNotOptimize(store.reindex());
-    } else {
-        std::int32_t* index = store.entry_index_for_rewrite();
-        const std::int32_t count = store.entry_count();
-        for (std::int32_t slot = entry + 1; slot <= count; ++slot) ++index[slot];
-        benchmark::DoNotOptimize(store.reindex_known({index, static_cast<std::size_t>(count) + 1}));
-    }
+    const std::int32_t at = store.entry_start(store.entry_count() / 2);
+    store.replace_text(at, 0, "x");
+    if (full_scan) store.rewrite_text();
+    benchmark::DoNotOptimize(store.reindex());
     store.invalidate_current_entry();
 }
 

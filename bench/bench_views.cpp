@@ -98,7 +98,7 @@ void BM_EntryIndexPass(benchmark::State& state) {
     for (auto _ : state) {
         unsigned sum = 0;
         for (std::int32_t i = 0; i < b.store.entry_count(); ++i)
-            sum += static_cast<unsigned char>(b.store.text()[b.store.entry_start(i)]);
+            sum += static_cast<unsigned char>(b.store.text_view().data()[b.store.entry_start(i)]);
         benchmark::DoNotOptimize(sum);
     }
 }

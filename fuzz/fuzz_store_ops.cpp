@@ -1,12 +1,16 @@
 // A byte-coded sequence of store operations; the store's invariants are
-// checked after every one. Each operation takes its arguments from the
-// bytes that follow its code. To add an operation, append a row to `ops`.
+// checked after every one, and Undo is checked against a copy of the text
+// taken when its snapshot was: a swap must bring exactly that text back.
+// Each operation takes its arguments from the bytes that follow its code.
+// To add an operation, append a row to `ops`.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "data/address_file.h"
 #include "data/sort.h"
 #include "data/store.h"
 #include "support/fake_port.h"
@@ -41,6 +45,8 @@ struct Harness {
     lumo::ViewState view;
     lumo::Store store{fake.port, view};
     bool refuse_allocations = false;
+    // The text an undo swap must bring back, while a snapshot exists.
+    std::optional<std::string> undo_text;
 
     Harness() {
         store.allocation_gate = [this](std::size_t) { return !refuse_allocations; };
@@ -51,32 +57,83 @@ struct Harness {
         const std::int32_t n = store.text_length();
         return n == 0 ? 0 : static_cast<std::int32_t>(static_cast<std::uint32_t>(in.int32()) % (n + 1));
     }
+    // The text, copied without moving the gap.
+    std::string text() const {
+        std::string out(static_cast<std::size_t>(store.text_length()), '\0');
+        store.copy_text(0, store.text_length(), out.data());
+        return out;
+    }
 };
 
-// Typed text as the editor would insert it: reserve, shift, reindex.
-void insert_bytes(Harness& h, Input& in) {
+void fail(const char* op, const std::string& why) {
+    std::fprintf(stderr, "store unsound after %s: %s\n", op, why.c_str());
+    std::abort();
+}
+
+// Bytes dense in line ends, so that edits make and break entry terminators.
+std::string some_bytes(Input& in, std::int32_t most) {
+    const char alphabet[] = {'\r', '\n', 'a', 'P', ' ', '\x01', '\xe4', '\0', '\x84'};
+    std::string bytes(static_cast<std::size_t>(in.byte() % (most + 1)), ' ');
+    for (char& c : bytes) c = alphabet[in.byte() % sizeof alphabet];
+    return bytes;
+}
+
+// An edit as the editor, paste, replace and the overview make it.
+void replace_bytes(Harness& h, Input& in, bool remove, bool insert) {
     const std::int32_t at = h.offset(in);
-    const std::int32_t n = in.byte() % 16;
-    char bytes[16];
-    const char alphabet[] = {'\r', '\n', 'a', 'P', ' ', '\x01', '\xe4', '\0'};
-    for (std::int32_t i = 0; i < n; ++i) bytes[i] = alphabet[in.byte() % sizeof alphabet];
-    if (!h.store.reserve(n, n / 4 + 1)) return;
-    char* text = h.store.text();
-    std::memmove(text + at + n, text + at, static_cast<std::size_t>(h.store.text_length() - at));
-    std::memcpy(text + at, bytes, static_cast<std::size_t>(n));
-    h.store.set_text_length(h.store.text_length() + n);
+    const std::int32_t n = remove ? std::min<std::int32_t>(in.byte(), h.store.text_length() - at) : 0;
+    const std::string bytes = insert ? some_bytes(in, 15) : std::string();
+    if (!h.store.replace_text(at, n, bytes)) return;
     h.store.reindex();
     h.store.invalidate_current_entry();
 }
 
-void delete_bytes(Harness& h, Input& in) {
+// A rewrite in place, as the data check and reading do.
+void rewrite_in_place(Harness& h, Input& in) {
+    char* text = h.store.rewrite_text();
+    if (text == nullptr) return;
+    const std::string bytes = some_bytes(in, 8);
     const std::int32_t at = h.offset(in);
-    const std::int32_t n = std::min<std::int32_t>(in.byte(), h.store.text_length() - at);
-    char* text = h.store.text();
-    std::memmove(text + at, text + at + n, static_cast<std::size_t>(h.store.text_length() - at - n));
-    h.store.set_text_length(h.store.text_length() - n);
+    const std::int32_t room = h.store.text_capacity() - lumo::text_guard - at;
+    std::memcpy(text + at, bytes.data(), std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(room)));
+    if (in.byte() % 2) h.store.set_text_length(h.offset(in) + static_cast<std::int32_t>(bytes.size()) / 2);
     h.store.reindex();
     h.store.invalidate_current_entry();
+}
+
+// A new buffer for the whole text, as sort and replace all hand over.
+void adopt_copy(Harness& h, Input& in) {
+    std::string text = h.text();
+    if (!text.empty()) text[static_cast<std::size_t>(h.offset(in)) % text.size()] = '\r';
+    lumo::TextBuffer buffer = h.store.allocate_text(static_cast<std::int32_t>(text.size()) + lumo::text_headroom);
+    if (!buffer) return;
+    std::memcpy(buffer.data(), text.data(), text.size());
+    h.store.adopt_text(std::move(buffer), static_cast<std::int32_t>(text.size()));
+    h.store.reindex();
+}
+
+// A range in one piece moves the gap; it must hold the text's bytes, and
+// a range read before it that does not overlap it must still hold them.
+void read_ranges(Harness& h, Input& in) {
+    const std::string all = h.text();
+    const std::int32_t a = h.offset(in), b = h.offset(in);
+    const std::int32_t from = std::min(a, b), to = std::max(a, b);
+    const std::string_view first = h.store.text_range(from, to);
+    const std::int32_t c = h.offset(in), d = h.offset(in);
+    const std::int32_t from2 = std::min(c, d), to2 = std::max(c, d);
+    const std::string_view second = h.store.text_range(from2, to2);
+    if (second != std::string_view(all).substr(static_cast<std::size_t>(from2), static_cast<std::size_t>(to2 - from2)))
+        fail("read ranges", "a range does not hold the text");
+    if ((to <= from2 || to2 <= from) &&
+        first != std::string_view(all).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)))
+        fail("read ranges", "an earlier range changed");
+}
+
+void locate(Harness& h, Input& in) {
+    const std::int32_t at = h.offset(in);
+    const std::int32_t k = h.store.entry_at(at);
+    if (h.store.entry_start(k) > at || (k < h.store.entry_count() && h.store.entry_start(k + 1) <= at))
+        fail("locate", "entry_at names the wrong entry");
 }
 
 void select_entry(Harness& h, Input& in) {
@@ -109,8 +166,8 @@ const Op ops[] = {
     {"fill overview rows", [](Harness& h, Input& in) { h.store.fill_overview_rows(in.small(), in.small()); }},
     {"ensure room", [](Harness& h, Input&) { h.store.ensure_room(); }},
     {"select entry", select_entry},
-    {"insert bytes", insert_bytes},
-    {"delete bytes", delete_bytes},
+    {"insert bytes", [](Harness& h, Input& in) { replace_bytes(h, in, false, true); }},
+    {"delete bytes", [](Harness& h, Input& in) { replace_bytes(h, in, true, false); }},
     {"reindex", [](Harness& h, Input&) { h.store.reindex(); }},
     {"toggle allocation failure", [](Harness& h, Input&) { h.refuse_allocations = !h.refuse_allocations; }},
     {"grow text", [](Harness& h, Input& in) { h.store.grow_text(h.store.text_length() + in.byte() * 64); }},
@@ -119,7 +176,29 @@ const Op ops[] = {
      }},
     {"sort", [](Harness& h, Input&) { lumo::sort(h.store); }},
     {"data check", [](Harness& h, Input&) { lumo::data_check(h.store); }},
+    {"replace bytes", [](Harness& h, Input& in) { replace_bytes(h, in, true, true); }},
+    {"rewrite in place", rewrite_in_place},
+    {"adopt a copy", adopt_copy},
+    {"read ranges", read_ranges},
+    {"locate an offset", locate},
+    {"to OEM", [](Harness& h, Input&) { lumo::to_oem(h.store); }},
 };
+
+// Undo brings back the text of its snapshot, and the one it replaced on
+// the next swap; a swap refused for memory changes nothing.
+void check_undo(Harness& h, const Op& op, const std::string& before, bool had_snapshot) {
+    const bool takes = op.run == ops[1].run || op.run == ops[0].run;
+    if (op.run == ops[2].run && had_snapshot && h.undo_text && !h.store.store_released()) {
+        const std::string after = h.text();
+        if (after == *h.undo_text)
+            h.undo_text = before;
+        else if (after != before || !h.refuse_allocations)
+            fail(op.name, "undo did not bring back the snapshot's text");
+    } else if (takes && h.store.has_undo_snapshot()) {
+        h.undo_text = before;
+    }
+    if (!h.store.has_undo_snapshot()) h.undo_text.reset();
+}
 
 }  // namespace
 
@@ -132,12 +211,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             h.refuse_allocations = false;
             h.store.reset_store();
         }
+        const std::string before = h.text();
+        const bool had_snapshot = h.store.has_undo_snapshot();
         op.run(h, in);
         std::string why;
-        if (!h.store.check(&why)) {
-            std::fprintf(stderr, "store unsound after %s: %s\n", op.name, why.c_str());
-            std::abort();
-        }
+        if (!h.store.check(&why)) fail(op.name, why);
+        check_undo(h, op, before, had_snapshot);
     }
     return 0;
 }

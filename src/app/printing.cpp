@@ -121,7 +121,7 @@ std::string_view entries_to_print(const App& app) {
     const std::int32_t first = std::clamp(range.marked ? range.first : app.views.selected_entry(), 0, count - 1);
     const std::int32_t last = range.marked ? std::clamp(range.last, first, count - 1) : first;
     const std::int32_t from = store.entry_start(first);
-    return {store.text() + from, static_cast<std::size_t>(store.entry_start(last + 1) - from)};
+    return store.text_range(from, store.entry_start(last + 1));
 }
 
 namespace {

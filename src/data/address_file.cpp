@@ -191,10 +191,10 @@ std::optional<std::string> unlock(Store& store, FileState& file, int mode, const
 void to_oem(char* text, std::size_t length) { recode(text, length, file_code); }
 void to_ansi(char* text, std::size_t length) { recode(text, length, memory_code); }
 void to_oem(Store& store) {
-    if (!store.store_released()) to_oem(store.text(), static_cast<std::size_t>(store.text_length()));
+    if (!store.store_released()) store.recode_text(file_code);
 }
 void to_ansi(Store& store) {
-    if (!store.store_released()) to_ansi(store.text(), static_cast<std::size_t>(store.text_length()));
+    if (!store.store_released()) store.recode_text(memory_code);
 }
 
 void apply_key_stream(char* text, std::size_t length, std::string_view password, std::size_t position,
@@ -338,14 +338,14 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
     if (!in_place && need <= std::numeric_limits<std::int32_t>::max())
         buffer = store.allocate_text(static_cast<std::int32_t>(need));
     if (!in_place && !buffer) return fail_read(store, ReadStatus::no_memory, text_not_enough_memory, caption_main);
-    if (kept > 0 && buffer) std::memcpy(buffer.data(), store.text(), static_cast<std::size_t>(kept));
+    if (kept > 0 && buffer) store.copy_text(0, kept, buffer.data());
 
     std::optional<std::string> password;
     if (protected_file) {
         password = unlock(store, file, mode, header.data(), header_length, hooks);
         if (!password) return {ReadStatus::wrong_password, 0};
     }
-    char* text = in_place ? store.text() : buffer.data();
+    char* text = in_place ? store.rewrite_text() : buffer.data();
     std::int32_t ready = kept;
     if (!protected_file) {
         std::memcpy(text + kept, header.data(), header_length);
@@ -458,7 +458,7 @@ WriteStatus write_address_file(Store& store, const FileState& file, std::string_
     File out;
     bool written = out.open(name, "wb");
     if (written) {
-        written = write_text(out, store.text(), static_cast<std::size_t>(store.text_length()),
+        written = write_text(out, store.text_view().data(), static_cast<std::size_t>(store.text_length()),
                              usable_password(file.file_password));
         written = out.close() && written;
     }

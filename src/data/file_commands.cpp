@@ -154,8 +154,7 @@ void FileCommands::new_store() {
     show_title();
     reset_positions_and_marks();
     if (!store_.reset_store()) return;
-    std::memcpy(store_.text(), empty_entry.data(), empty_entry.size());
-    store_.set_text_length(static_cast<std::int32_t>(empty_entry.size()));
+    store_.replace_text(0, 0, empty_entry);
     store_.reindex();
     store_.invalidate_current_entry();
 
@@ -386,7 +385,7 @@ std::optional<std::string> FileCommands::block_bytes(int kind) {
         const std::int64_t from = std::int64_t{first_line} + block.start_column;
         const std::int64_t to = std::int64_t{last_line} + block.end_column;
         if (from < 0 || to < from || to > store_.text_length()) return std::nullopt;
-        return std::string(store_.text() + from, static_cast<std::size_t>(to - from));
+        return std::string(store_.text_range(static_cast<std::int32_t>(from), static_cast<std::int32_t>(to)));
     }
     const EntryRange& range = views.entry_range;
     const std::int32_t first = std::min(range.first, range.last);
@@ -394,7 +393,7 @@ std::optional<std::string> FileCommands::block_bytes(int kind) {
     if (!range.marked || first < 0 || last >= store_.entry_count()) return std::nullopt;
     const std::int32_t from = store_.entry_start(first);
     const std::int32_t to = store_.entry_start(last + 1);
-    std::string bytes(store_.text() + from, static_cast<std::size_t>(to - from));
+    std::string bytes(store_.text_range(from, to));
     to_oem(bytes.data(), bytes.size());
     return bytes;
 }

@@ -1,7 +1,5 @@
 #include "data/paste.h"
 
-#include <cstring>
-
 #include "data/store.h"
 #include "views/view_state.h"
 
@@ -18,7 +16,7 @@ bool crlf_at(std::string_view s, std::size_t i) { return i + 1 < s.size() && s[i
 // the entry has no such line.
 std::int32_t line_start_in(const Store& store, std::int32_t entry_start, std::int32_t line) {
     if (store.current_entry() == entry_start) return store.line_start(line);
-    const auto starts = scan_line_starts(store.text(), store.text_length(), entry_start);
+    const auto starts = store.line_starts_of(entry_start);
     return line >= 0 && line < static_cast<std::int32_t>(starts.size()) ? starts[static_cast<std::size_t>(line)] : -1;
 }
 
@@ -78,19 +76,13 @@ InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_vie
     InsertResult result = InsertResult::inserted;
     if (line_start >= 0 && !cleaned.empty()) {
         const std::int32_t at = line_start + view.caret_column;
-        const char* text = store.text();
         // A line end right at the start of a line would leave an empty line
         // behind, which ends the entry: it gets the blank placeholder too.
         if (view.caret_column == 0 && crlf_at(cleaned, 0)) cleaned.insert(cleaned.begin(), ' ');
         std::int32_t rest = 0;
-        while (at + rest < store.text_length() && text[at + rest] != cr) ++rest;
+        while (at + rest < store.text_length() && store.char_at(at + rest) != cr) ++rest;
         Prepared prepared = break_long_lines(cleaned, view.caret_column, rest);
-        const auto added = static_cast<std::int32_t>(prepared.bytes.size());
-        if (store.grow_text(store.text_length() + added)) {
-            char* buffer = store.text();
-            std::memmove(buffer + at + added, buffer + at, static_cast<std::size_t>(store.text_length() - at));
-            std::memcpy(buffer + at, prepared.bytes.data(), prepared.bytes.size());
-            store.set_text_length(store.text_length() + added);
+        if (store.replace_text(at, 0, prepared.bytes)) {
             view.caret_line += prepared.lines_added;
             view.caret_column = prepared.caret_column;
         } else {

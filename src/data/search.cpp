@@ -303,7 +303,7 @@ std::int32_t line_offset(const char* text, std::int32_t start, std::int32_t end,
 }  // namespace
 
 std::int32_t Search::caret_offset(std::int32_t entry) const {
-    const char* text = store_.text();
+    const char* text = store_.text_view().data();
     const std::int32_t end = store_.entry_start(entry + 1);
     std::int32_t p = line_offset(text, store_.entry_start(entry), end, store_.view().caret_line);
     for (std::int32_t c = 0; c < store_.view().caret_column && p < end && byte_at(text, p) >= 32; ++c) ++p;
@@ -316,7 +316,7 @@ Search::Hit Search::hit_at(std::int32_t offset, std::int32_t entry) const {
         const std::int32_t* after = std::upper_bound(index, index + store_.entry_count() + 1, offset);
         entry = std::clamp(static_cast<std::int32_t>(after - index) - 1, 0, store_.entry_count() - 1);
     }
-    return {offset, entry, locate(store_.text(), store_.entry_start(entry), offset)};
+    return {offset, entry, locate(store_.text_view().data(), store_.entry_start(entry), offset)};
 }
 
 void Search::select_hit_entry(const Hit& hit) {
@@ -361,7 +361,7 @@ void Search::scroll_caret_into_view() {
         first = std::max(first, 0);
     }
 
-    const char* text = store_.text();
+    const char* text = store_.text_view().data();
     const std::int32_t entry = clamped_selected_entry();
     const std::int32_t end = store_.entry_start(entry + 1);
     const std::int32_t start = line_offset(text, store_.entry_start(entry), end, line);
@@ -410,7 +410,8 @@ void Search::search() {
     std::int32_t found = -1;
     if (!store_.store_released() && store_.entry_count() > 0) {
         const std::int32_t start = caret_offset(clamped_selected_entry());
-        found = scan(needle, store_.text(), store_.text_length(), 0, end_of_entries(), start, settings.direction);
+        found = scan(needle, store_.text_view().data(), store_.text_length(), 0, end_of_entries(), start,
+                     settings.direction);
     }
     if (found < 0) {
         tell(text_nothing_found);
@@ -447,13 +448,7 @@ bool Search::splice(std::int32_t from, std::int32_t to, std::string_view bytes) 
         show_error(store_.port(), text_not_enough_memory);
         return false;
     }
-    if (!store_.grow_text(static_cast<std::int32_t>(new_length))) return false;
-    char* text = store_.text();
-    std::memmove(text + from + bytes.size(), text + to, static_cast<std::size_t>(length - to));
-    std::memcpy(text + from, bytes.data(), bytes.size());
-    if (new_length < length) std::memset(text + new_length, 0, static_cast<std::size_t>(length - new_length));
-    store_.set_text_length(static_cast<std::int32_t>(new_length));
-    return true;
+    return store_.replace_text(from, to - from, bytes);
 }
 
 bool Search::replace_once(ReplaceScope scope, const Needle& needle) {
@@ -463,12 +458,12 @@ bool Search::replace_once(ReplaceScope scope, const Needle& needle) {
     const std::int32_t lo = whole ? 0 : store_.entry_start(entry);
     const std::int32_t hi = whole ? end_of_entries() : store_.entry_start(entry + 1);
     const std::int32_t found =
-        scan(needle, store_.text(), store_.text_length(), lo, hi, caret_offset(entry), settings.direction);
+        scan(needle, store_.text_view().data(), store_.text_length(), lo, hi, caret_offset(entry), settings.direction);
     if (found < 0) return false;
 
     const Hit hit = hit_at(found, whole ? -1 : entry);
     select_hit_entry(hit);
-    const char* text = store_.text();
+    const char* text = store_.text_view().data();
     const std::int32_t hit_end = found + needle.size();
     const bool emptied = empties_line(text, store_.text_length(), hit.at.column, hit_end);
     std::string piece(static_cast<std::size_t>(max_insertion_size(static_cast<std::int32_t>(settings.replacement.size()))), '\0');
@@ -504,7 +499,7 @@ std::int32_t Search::replace_all_in_data(const Needle& needle) {
     const std::string_view replacement = replace_settings.replacement;
     const std::int32_t length = store_.text_length();
     const std::vector<std::int32_t> hits =
-        collect_hits_forward(needle, store_.text(), length, 0, end_of_entries());
+        collect_hits_forward(needle, store_.text_view().data(), length, 0, end_of_entries());
     if (hits.empty()) return 0;
     const std::int64_t bound =
         rebuilt_size_bound(length, hits.size(), needle.size(), static_cast<std::int32_t>(replacement.size()));
@@ -516,7 +511,7 @@ std::int32_t Search::replace_all_in_data(const Needle& needle) {
         return -1;
     }
     const std::int32_t new_length =
-        write_replacements(store_.text(), length, hits, needle.size(), replacement, rebuilt.data());
+        write_replacements(store_.text_view().data(), length, hits, needle.size(), replacement, rebuilt.data());
     store_.adopt_text(std::move(rebuilt), new_length);
     return static_cast<std::int32_t>(hits.size());
 }
@@ -529,20 +524,21 @@ std::int32_t Search::replace_all_in_entry(const Needle& needle) {
     // Every byte of the entry as it stands is visited once, whatever the
     // replacement contains: forward directions in one pass from its start,
     // backward ones in one pass from its end.
+    const char* text = store_.text_view().data();
     std::string rebuilt;
     std::int32_t count = 0;
     if (is_forward(replace_settings.direction)) {
-        const std::vector<std::int32_t> hits = collect_hits_forward(needle, store_.text(), end, start, end);
+        const std::vector<std::int32_t> hits = collect_hits_forward(needle, text, end, start, end);
         if (hits.empty()) return 0;
         std::vector<std::int32_t> relative(hits.size());
         std::transform(hits.begin(), hits.end(), relative.begin(), [&](std::int32_t h) { return h - start; });
         rebuilt.resize(static_cast<std::size_t>(rebuilt_size_bound(end - start, hits.size(), needle.size(),
                                                                    static_cast<std::int32_t>(replacement.size()))));
         rebuilt.resize(static_cast<std::size_t>(
-            write_replacements(store_.text() + start, end - start, relative, needle.size(), replacement, rebuilt.data())));
+            write_replacements(text + start, end - start, relative, needle.size(), replacement, rebuilt.data())));
         count = static_cast<std::int32_t>(hits.size());
     } else {
-        rebuilt.assign(store_.text() + start, static_cast<std::size_t>(end - start));
+        rebuilt.assign(text + start, static_cast<std::size_t>(end - start));
         count = replace_backward(rebuilt, needle, replacement);
         if (count == 0) return 0;
     }

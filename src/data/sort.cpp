@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view text_sorting = "Sortieren...";
 
 const std::uint8_t* bytes(const Store& store) {
-    return reinterpret_cast<const std::uint8_t*>(store.text());
+    return reinterpret_cast<const std::uint8_t*>(store.text_view().data());
 }
 
 // Start of every entry plus the end of the last one.
@@ -88,7 +88,7 @@ void fit_text_buffer(Store& store) {
     if (store.text_capacity() / 2 <= length + text_headroom) return;
     TextBuffer fitted = store.allocate_text(length + text_headroom);
     if (!fitted) return;
-    std::memcpy(fitted.data(), store.text(), static_cast<std::size_t>(length));
+    store.copy_text(0, length, fitted.data());
     store.adopt_text(std::move(fitted), length);
 }
 
@@ -137,9 +137,10 @@ void data_check(Store& store) {
     if (store.store_released()) return;
     // The new entry starts fall out of the removal and go straight into the
     // entry index, so the text is not scanned again.
+    char* text = store.rewrite_text();
     std::int32_t* slots = store.entry_index_for_rewrite();
     const DuplicateRemoval left = remove_duplicate_neighbours(
-        reinterpret_cast<std::uint8_t*>(store.text()), store.text_length(), entry_bounds(store), slots);
+        reinterpret_cast<std::uint8_t*>(text), store.text_length(), entry_bounds(store), slots);
     store.set_text_length(left.text_length);
     fit_text_buffer(store);
     reset_views(store);

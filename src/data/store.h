@@ -13,14 +13,14 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <new>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "data/block.h"
+#include "data/entry_starts.h"
+#include "data/split_text.h"
 #include "port/port.h"
 #include "views/view_state.h"
 
@@ -32,9 +32,6 @@ inline constexpr std::int32_t text_headroom = 2000;
 inline constexpr std::int32_t index_headroom = 100;
 inline constexpr std::int32_t text_low_water = 500;
 inline constexpr std::int32_t index_low_water = 5;
-// Scans may look up to three bytes past the text length; every buffer keeps
-// at least this many spare bytes.
-inline constexpr std::int32_t text_guard = 4;
 
 inline constexpr std::size_t row_bytes = 256;       // 255 characters and a NUL
 inline constexpr std::size_t title_bytes = 72;      // window title text
@@ -46,51 +43,6 @@ inline constexpr std::string_view text_not_enough_memory = "Not enough memory fr
 inline constexpr std::string_view initial_status_text = "XXXXXXXX Entries";
 
 using Row = std::array<char, row_bytes>;
-
-// Decides whether an allocation of `bytes` may be attempted; tests and fuzz
-// targets install one to make growth fail. Empty means always try.
-using AllocationGate = std::function<bool(std::size_t bytes)>;
-
-// An owned array of `capacity` elements. Contents are not initialised.
-template <typename T>
-class Block {
-public:
-    Block() = default;
-    T* data() { return items_.get(); }
-    const T* data() const { return items_.get(); }
-    std::int32_t capacity() const { return capacity_; }
-    explicit operator bool() const { return items_ != nullptr; }
-    void swap(Block& other) noexcept {
-        items_.swap(other.items_);
-        std::swap(capacity_, other.capacity_);
-    }
-    void reset() {
-        items_.reset();
-        capacity_ = 0;
-    }
-
-    // Allocates without throwing; an empty block when the gate refuses or
-    // memory is short.
-    static Block allocate(std::int32_t capacity, const AllocationGate& gate);
-
-private:
-    std::unique_ptr<T[]> items_;
-    std::int32_t capacity_ = 0;
-};
-
-template <typename T>
-Block<T> Block<T>::allocate(std::int32_t capacity, const AllocationGate& gate) {
-    Block block;
-    if (capacity <= 0) return block;
-    const std::size_t bytes = static_cast<std::size_t>(capacity) * sizeof(T);
-    if (gate && !gate(bytes)) return block;
-    block.items_.reset(new (std::nothrow) T[static_cast<std::size_t>(capacity)]);
-    if (block.items_) block.capacity_ = capacity;
-    return block;
-}
-
-using TextBuffer = Block<char>;
-using EntryIndex = Block<std::int32_t>;
 
 // The entries status text for `count`: eight positions, leading zeros as
 // blanks (the units always a digit), then " Entries".
@@ -141,6 +93,7 @@ std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::i
 // and every offset behind a CR LF whose next byte is 32 or above, up to the
 // entry's terminator or the text end.
 std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start);
+std::vector<std::int32_t> scan_line_starts(const SplitText& text, std::int32_t start);
 
 class Store {
 public:
@@ -152,19 +105,49 @@ public:
 
     AllocationGate allocation_gate;
 
-    // ---- The text buffer ------------------------------------------------
-    char* text() { return text_.data(); }
-    const char* text() const { return text_.data(); }
-    std::string_view text_view() const { return {text_.data(), static_cast<std::size_t>(text_length_)}; }
-    std::int32_t text_length() const { return text_length_; }
+    // ---- Reading the text -------------------------------------------------
+    // The text keeps a gap at the last edit. Reading a byte or copying a
+    // range costs nothing more for it; a range in one piece may move the gap
+    // (by at most the range's length) and the whole text in one piece closes
+    // it (moving the bytes behind it once). Closing the gap changes no byte
+    // of the text, so these are const.
+    std::int32_t text_length() const { return text_.length(); }
     std::int32_t text_capacity() const { return text_.capacity(); }
-    // For callers that edit the buffer in place: the new length must leave
-    // text_guard spare bytes. Follow a change of entries with reindex and
-    // invalidate_current_entry.
+    // Byte p, 0 <= p < text_length().
+    char char_at(std::int32_t p) const { return text_.at(p); }
+    void copy_text(std::int32_t from, std::int32_t to, char* out) const { text_.copy_out(from, to, out); }
+    // The bytes [from, to) in one piece (clamped to the text). A view of
+    // another range that does not overlap this one stays valid; any change
+    // of the text ends them all.
+    std::string_view text_range(std::int32_t from, std::int32_t to) const;
+    // The whole text in one piece.
+    std::string_view text_view() const;
+    // The line starts of the entry beginning at `entry_start`, as
+    // scan_line_starts finds them.
+    std::vector<std::int32_t> line_starts_of(std::int32_t entry_start) const {
+        return scan_line_starts(text_, entry_start);
+    }
+
+    // ---- Changing the text ------------------------------------------------
+    // Replaces the `removed` bytes at `at` with `bytes`: the way edits change
+    // the text. The entry index follows at once (only the entries around the
+    // edit are scanned) and an undo snapshot records the change. Grows the
+    // buffer when it must; when that fails shows "Not enough memory free!"
+    // and returns false with nothing changed. Follow with reindex, which
+    // then only reports.
+    bool replace_text(std::int32_t at, std::int32_t removed, std::string_view bytes);
+    // The text in one piece for a rewrite in place (the whole of it, or a
+    // new length written behind it): an undo snapshot becomes a copy of the
+    // text as it was, the entry index is rebuilt by the next reindex. Set a
+    // new length with set_text_length (within the capacity less text_guard).
+    char* rewrite_text();
     void set_text_length(std::int32_t length);
-    // Grows the buffer (keeping its bytes) so that `length` bytes fit with
-    // the usual headroom; shows "Not enough memory free!" and returns false,
-    // changing nothing, when that fails. No-op when the room is there.
+    // Applies `recoding` to the whole text. Its bytes never touch a line
+    // end, so the entry index stays as it is.
+    void recode_text(const Recoding& recoding);
+    // Grows the buffer so that `length` bytes fit with the usual headroom;
+    // shows "Not enough memory free!" and returns false, changing nothing,
+    // when that fails. No-op when the room is there.
     bool grow_text(std::int32_t length);
     // Makes sure `extra_bytes` more text and `extra_entries` more entries fit
     // (growing with the usual headroom); on failure shows "Not enough memory
@@ -174,21 +157,26 @@ public:
     TextBuffer allocate_text(std::int32_t capacity);
     // Replaces the text buffer with `buffer` holding `length` bytes (at
     // least text_guard spare bytes required); bytes past the length are
-    // zeroed, the current entry is invalidated, the store is live. Call
-    // reindex afterwards.
+    // zeroed, the current entry is invalidated, the store is live. An undo
+    // snapshot keeps the text it was taken from (the old buffer becomes it).
+    // Call reindex (or reindex_known) afterwards.
     void adopt_text(TextBuffer buffer, std::int32_t length);
-    // The same for `length` bytes written straight into text(): the buffer
+    // The same for `length` bytes written through rewrite_text(): the buffer
     // stays, the guard bytes behind the text are zeroed.
     void adopt_length(std::int32_t length);
 
     // ---- The entry index ------------------------------------------------
-    const std::int32_t* entry_index() const { return index_.data(); }
+    // Every slot in one array (0, the entry starts, the text length).
+    const std::int32_t* entry_index() const { return index_.settled(); }
     // Start of entry k, 0 <= k <= entry_count() + 1 (the last is text length).
-    std::int32_t entry_start(std::int32_t k) const { return index_.data()[k]; }
-    std::int32_t entry_count() const { return entry_count_; }
+    std::int32_t entry_start(std::int32_t k) const { return index_.at(k); }
+    // The entry holding offset `position` (entry_count() for text behind
+    // the last entry).
+    std::int32_t entry_at(std::int32_t position) const { return index_.entry_at(position); }
+    std::int32_t entry_count() const { return index_.count(); }
     // For an operation that works out the new entry starts itself (while
     // removing whole entries) and hands them to reindex_known.
-    std::int32_t* entry_index_for_rewrite() { return index_.data(); }
+    std::int32_t* entry_index_for_rewrite() { return index_.settled(); }
     std::int32_t index_capacity() const { return index_.capacity(); }
 
     // ---- Current entry and its lines ------------------------------------
@@ -233,19 +221,21 @@ public:
     // shows "Not enough memory free!", leaves the store released and returns
     // false: the caller ends the program.
     bool reset_store();
-    // Frees text and index (and any undo snapshot); the store is released.
+    // Frees text and index; the store is released. An undo snapshot keeps
+    // the text it was taken from.
     void release_store();
-    // Rebuilds the entry index from the text, refreshes the status text and
-    // title (unless sort_running), sets modified. Returns the entry count.
-    // Grows the index itself when it is too small.
+    // Rebuilds the entry index from the text where a rewrite left it stale
+    // (edits through replace_text keep it current), refreshes the status
+    // text and title (unless sort_running), sets modified. Returns the entry
+    // count. Grows the index itself when it is too small.
     std::int32_t reindex();
     // Applies `recoding` to the whole text, then reindexes: one pass over
     // the text for both.
     std::int32_t recode_and_reindex(const Recoding& recoding);
-    // The same for a caller that removed whole entries and knows where the
-    // remaining ones start (`starts`: entry count + 1 offsets, 0 first, the
-    // end of the last entry last), so the text is not scanned again. They
-    // may already stand in entry_index_for_rewrite().
+    // The same for a caller that rewrote whole entries and knows where they
+    // start (`starts`: entry count + 1 offsets, 0 first, the end of the last
+    // entry last), so the text is not scanned again. They may already stand
+    // in entry_index_for_rewrite().
     std::int32_t reindex_known(std::span<const std::int32_t> starts);
     // For a reader that finds the entry ends itself while the text arrives:
     // writes `found` of them behind the first `count` in the index, growing
@@ -259,15 +249,20 @@ public:
     void show_entry(std::int32_t rows, std::int32_t entry_start, std::int32_t first_line);
     // Row r holds the heading line of entry first_entry + r (empty past the end).
     void fill_overview_rows(std::int32_t rows, std::int32_t first_entry);
-    // Undo: copy text, index and view positions (silently nothing when memory
-    // is short); swap them with the live ones; drop the copy.
+
+    // Undo: take_undo_snapshot records the state to come back to (nothing,
+    // silently, when memory is short): for the edits that follow through
+    // replace_text, the ranges they change; when the text is rewritten or
+    // replaced as a whole, a copy of it. swap_undo_snapshot exchanges that
+    // state with the live one, so a second swap comes back (the view
+    // positions swap too); discard drops it.
     void take_undo_snapshot();
     void swap_undo_snapshot();
     void discard_undo_snapshot();
+    bool has_undo_snapshot() const { return undo_.kind != UndoKind::absent; }
     // Greys Copy and Cut once neither a text block nor an entry range is
     // marked: dropping one mark must not disable the commands for the other.
     void grey_copy_and_cut_when_unmarked();
-    bool has_undo_snapshot() const { return undo_.present; }
     // The new-entry command: " " CR LF CR LF in front of the selected entry,
     // the data view becomes active. A type-ahead in progress is the caller's
     // to end first.
@@ -278,29 +273,46 @@ public:
     bool check(std::string* why = nullptr) const;
 
 private:
+    enum class UndoKind { absent, changes, copy };
+    // One change since the snapshot: at `at` the text now holds
+    // `live_length` bytes where the snapshot held `snapshot_bytes`.
+    struct UndoChange {
+        std::int32_t at = 0;
+        std::int32_t live_length = 0;
+        std::string snapshot_bytes;
+    };
     struct UndoSnapshot {
-        TextBuffer text;
-        std::int32_t text_length = 0;
-        EntryIndex index;
+        UndoKind kind = UndoKind::absent;
+        std::vector<UndoChange> changes;  // kind changes, in the order made
+        SplitText text;                   // kind copy
         ViewState view;
-        bool present = false;
     };
 
     bool resize_text(std::int64_t capacity);
     bool resize_index(std::int64_t slots);
-    void copy_index(EntryIndex& to) const;
     void build_line_index(std::int32_t entry_start);
     void fill_row(Row& row, std::int32_t start) const;
     void clear_text_block();
     std::int32_t scan_entries(const Recoding* recoding);
     std::int32_t finish_reindex(std::int32_t count);
+    void splice(std::int32_t at, std::int32_t removed, std::string_view bytes);
+    void reindex_around(std::int32_t at, std::int32_t removed, std::int32_t inserted);
+    void record_change(std::int32_t at, std::int32_t removed, std::int32_t inserted);
+    bool rewind_changes(SplitText& text);
+    bool swap_changes();
+    void keep_undo_text(SplitText& outgoing);
+    void copy_undo_text();
+    bool check_undo(std::string* why) const;
 
     Port& port_;
     ViewState& view_;
-    TextBuffer text_;
-    std::int32_t text_length_ = 0;
-    EntryIndex index_;
-    std::int32_t entry_count_ = 0;
+    // Mutable: reading the text in one piece moves its gap and reading the
+    // raw index settles its step; neither changes what they hold.
+    mutable SplitText text_;
+    mutable EntryStarts index_;
+    // True while the index does not describe the text (after a rewrite in
+    // place, until the next reindex).
+    bool index_stale_ = false;
     bool released_ = true;
     std::int32_t current_entry_ = -1;
     std::vector<std::int32_t> line_index_;

@@ -47,11 +47,9 @@ std::string_view DataView::line_text(std::int32_t line) {
     ensure_lines();
     const std::int32_t start = store_.line_start(line);
     if (start < 0) return {};
-    const char* text = store_.text();
-    const std::int32_t limit = std::min(store_.text_length(), start + max_line_length);
-    std::int32_t end = start;
-    while (end < limit && !below(text[end], 32)) ++end;
-    return {text + start, static_cast<std::size_t>(end - start)};
+    const std::string_view rest = store_.text_range(start, start + max_line_length);
+    const auto end = std::find_if(rest.begin(), rest.end(), [](char c) { return below(c, 32); });
+    return rest.substr(0, static_cast<std::size_t>(end - rest.begin()));
 }
 
 std::int32_t DataView::width(std::string_view text, bool bold) {
@@ -616,7 +614,7 @@ std::string_view DataView::block_text() {
     const std::int32_t from = from_line + clamp_column(b.start_line, b.start_column);
     const std::int32_t to = to_line + clamp_column(b.end_line, b.end_column);
     if (to <= from) return {};
-    return {store_.text() + from, static_cast<std::size_t>(to - from)};
+    return store_.text_range(from, to);
 }
 
 }  // namespace lumo

@@ -13,89 +13,23 @@ namespace {
 constexpr std::string_view placeholder = " ";
 constexpr std::string_view line_break = "\r\n";
 
-// Whether the greedy left-to-right terminator scan from `start` meets its
-// first terminator exactly at [end - 4, end).
-bool first_terminator_ends_at(const char* text, std::int32_t start, std::int32_t end) {
-    if (end - start < 4) return false;
-    for (std::int32_t p = start; p + 4 <= end;) {
-        const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(end - 3 - p));
-        if (cr == nullptr) return false;
-        p = static_cast<std::int32_t>(static_cast<const char*>(cr) - text);
-        if (std::memcmp(text + p, entry_terminator.data(), 4) == 0) return p + 4 == end;
-        ++p;
-    }
-    return false;
-}
-
 }  // namespace
 
 EditEngine::EditEngine(Store& store, ViewState& view, DataView& data_view, Port& port)
     : store_(store), view_(view), data_view_(data_view), port_(port) {}
 
 // ---- Byte moves -----------------------------------------------------------------
+// The store keeps its entry index in step with each change, so the re-index
+// of commit_edit only reports.
 
-void EditEngine::begin_edit(std::int32_t at) {
-    edit_delta_ = 0;
-    edited_entry_ = -1;
-    const std::int32_t count = store_.entry_count();
-    const std::int32_t* index = store_.entry_index();
-    const std::int32_t* after = std::upper_bound(index, index + count + 1, at);
-    const auto k = static_cast<std::int32_t>(after - index) - 1;
-    if (k >= 0 && k < count) edited_entry_ = k;
-}
-
-// The bytes from `at` on must lie in the edited entry (its terminator
-// included) for the quick re-index; anything else falls back to a scan.
-void EditEngine::note_edit(std::int32_t at, std::int32_t removed) {
-    if (edited_entry_ < 0) return;
-    const std::int32_t start = store_.entry_start(edited_entry_);
-    const std::int32_t end = store_.entry_start(edited_entry_ + 1) + edit_delta_;
-    if (at < start || at + removed > end) edited_entry_ = -1;
-}
-
-bool EditEngine::insert_bytes(std::int32_t at, std::string_view bytes) {
-    const auto n = static_cast<std::int32_t>(bytes.size());
-    if (!store_.reserve(n, 0)) return false;
-    note_edit(at, 0);
-    char* text = store_.text();
-    const std::int32_t length = store_.text_length();
-    std::memmove(text + at + n, text + at, static_cast<std::size_t>(length - at));
-    std::memcpy(text + at, bytes.data(), bytes.size());
-    store_.set_text_length(length + n);
-    edit_delta_ += n;
-    return true;
-}
+bool EditEngine::insert_bytes(std::int32_t at, std::string_view bytes) { return store_.replace_text(at, 0, bytes); }
 
 void EditEngine::remove_bytes(std::int32_t at, std::int32_t count) {
-    if (count <= 0) return;
-    note_edit(at, count);
-    char* text = store_.text();
-    const std::int32_t length = store_.text_length();
-    std::memmove(text + at, text + at + count, static_cast<std::size_t>(length - at - count));
-    std::memset(text + length - count, 0, static_cast<std::size_t>(count));
-    store_.set_text_length(length - count);
-    edit_delta_ -= count;
+    if (count > 0) store_.replace_text(at, count, {});
 }
 
-// After an edit inside one entry whose terminator is still where it was
-// (shifted by the edit), only the starts behind it move: no scan of the text.
-void EditEngine::reindex_after_edit() {
-    const std::int32_t k = edited_entry_;
-    edited_entry_ = -1;
-    const std::int32_t count = store_.entry_count();
-    if (k < 0 || k >= count) {
-        store_.reindex();
-        return;
-    }
-    std::int32_t* index = store_.entry_index_for_rewrite();
-    if (!first_terminator_ends_at(store_.text(), index[k], index[k + 1] + edit_delta_)) {
-        store_.reindex();
-        return;
-    }
-    if (edit_delta_ != 0)
-        for (std::int32_t slot = k + 1; slot <= count; ++slot) index[slot] += edit_delta_;
-    store_.reindex_known(std::span<const std::int32_t>(index, static_cast<std::size_t>(count) + 1));
-}
+// A line that would be left empty keeps one blank instead.
+void EditEngine::overwrite_byte(std::int32_t at, char c) { store_.replace_text(at, 1, std::string_view(&c, 1)); }
 
 // ---- The caret's line ---------------------------------------------------------------
 
@@ -121,7 +55,7 @@ int EditEngine::refuse_too_long() {
 
 void EditEngine::commit_edit(DataViewPaintMode mode, const std::function<void()>& move_caret) {
     const bool heading = view_.caret_line == 0;
-    reindex_after_edit();
+    store_.reindex();
     if (heading) store_.sort_pending = true;
     store_.invalidate_current_entry();
     port_.modal_flag = false;
@@ -137,7 +71,6 @@ void EditEngine::commit_edit(DataViewPaintMode mode, const std::function<void()>
 void EditEngine::renew_if_empty() {
     if (store_.entry_count() != 0 || store_.text_length() != 0) return;
     store_.discard_undo_snapshot();
-    begin_edit(0);
     if (!insert_bytes(0, empty_entry)) return;
     store_.reindex();
     store_.invalidate_current_entry();
@@ -169,9 +102,8 @@ int EditEngine::insert_char(char c) {
     if (line.start < 0) return 0;
     if (line.column >= max_line_length || line.length >= max_line_length) return refuse_too_long();
     port_.modal_flag = true;
-    begin_edit(line.start);
     if (line.column == 0 && line.is_placeholder) {
-        store_.text()[line.start] = c;
+        overwrite_byte(line.start, c);
     } else if (!insert_bytes(line.start + line.column, std::string_view(&c, 1))) {
         port_.modal_flag = false;
         return 0;
@@ -184,7 +116,6 @@ int EditEngine::split_line() {
     const CaretLine line = caret_line();
     if (line.start < 0) return 0;
     port_.modal_flag = true;
-    begin_edit(line.start);
     bool done = false;
     if (line.column == 0)
         done = insert_bytes(line.start, " \r\n");
@@ -207,25 +138,23 @@ int EditEngine::delete_forward() {
     if (line.column < line.length) {
         if (line.column == 0 && line.is_placeholder) return remove_blank_line(false);
         port_.modal_flag = true;
-        begin_edit(line.start);
         if (line.column == 0 && line.length == 1)
-            store_.text()[line.start] = ' ';  // the line would be empty: placeholder
+            overwrite_byte(line.start, ' ');
         else
             remove_bytes(line.start + line.column, 1);
         commit_edit(DataViewPaintMode::full, {});
         return 0;
     }
     const std::int32_t end = line.start + line.length;
-    const char* text = store_.text();
-    if (end + 1 < store_.text_length() && text[end] == '\r' && text[end + 1] == '\n') {
+    const std::int32_t length = store_.text_length();
+    const char at_end = end < length ? store_.char_at(end) : '\0';
+    if (end + 1 < length && at_end == '\r' && store_.char_at(end + 1) == '\n') {
         if (view_.caret_line + 1 >= store_.line_count()) return 0;  // the entry's last line
         return join_with_next(line);
     }
-    if (end < store_.text_length() && static_cast<std::uint8_t>(text[end]) < 32 && text[end] != '\r' &&
-        text[end] != '\n') {
+    if (end < length && static_cast<std::uint8_t>(at_end) < 32 && at_end != '\r' && at_end != '\n') {
         // A stray control byte inside the line goes like a character.
         port_.modal_flag = true;
-        begin_edit(line.start);
         remove_bytes(end, 1);
         commit_edit(DataViewPaintMode::full, {});
     }
@@ -240,7 +169,6 @@ int EditEngine::join_with_next(const CaretLine& line) {
     const auto next_length = next_blank ? 0 : static_cast<std::int32_t>(next_text.size());
     if (line.length + next_length > max_line_length) return refuse_too_long();
     port_.modal_flag = true;
-    begin_edit(line.start);
     const std::int32_t from = line.start + line.length;
     remove_bytes(from, next_start + (next_blank ? 1 : 0) - from);
     commit_edit(DataViewPaintMode::full, {});
@@ -252,9 +180,8 @@ int EditEngine::delete_backward() {
     if (line.start < 0) return 0;
     if (line.column >= 1 && !(line.is_placeholder && line.column == 1)) {
         port_.modal_flag = true;
-        begin_edit(line.start);
         if (line.length == 1)
-            store_.text()[line.start] = ' ';  // the line would be empty: placeholder
+            overwrite_byte(line.start, ' ');
         else
             remove_bytes(line.start + line.column - 1, 1);
         view_.caret_column = line.column - 1;
@@ -282,7 +209,6 @@ int EditEngine::join_with_previous(const CaretLine& line) {
     const auto previous_length = previous_blank ? 0 : static_cast<std::int32_t>(previous_text.size());
     if (previous_length + line.length > max_line_length) return refuse_too_long();
     port_.modal_flag = true;
-    begin_edit(previous_start);
     const std::int32_t from = previous_start + previous_length;
     remove_bytes(from, line.start - from);
     view_.caret_line = previous;
@@ -292,11 +218,10 @@ int EditEngine::join_with_previous(const CaretLine& line) {
 
 int EditEngine::remove_blank_line(bool backspace) {
     const std::int32_t start = store_.line_start(view_.caret_line);
-    const char* text = store_.text();
-    const bool only_line = view_.caret_line == 0 && start + 3 < store_.text_length() && text[start + 3] == '\r';
+    const bool only_line =
+        view_.caret_line == 0 && start + 3 < store_.text_length() && store_.char_at(start + 3) == '\r';
     if (only_line && !ask_yes_no(port_, text_really_delete_entry)) return 0;
     port_.modal_flag = true;
-    begin_edit(start);
     remove_bytes(start, only_line ? static_cast<std::int32_t>(empty_entry.size()) : 3);
     commit_edit(DataViewPaintMode::full, [&] {
         const bool line_gone = data_view_.line_text(view_.caret_line).empty();
@@ -331,10 +256,10 @@ void EditEngine::delete_text_block(bool keep_caret) {
     view_.caret_column = start_column;
     const std::int32_t from = start_line + start_column;
     const std::int32_t to = end_line + end_column;
-    begin_edit(start_line);
     remove_bytes(from, to - from);
-    if (start_column == 0 && store_.text()[start_line] == '\r') insert_bytes(start_line, placeholder);
-    reindex_after_edit();
+    if (start_column == 0 && start_line < store_.text_length() && store_.char_at(start_line) == '\r')
+        insert_bytes(start_line, placeholder);
+    store_.reindex();
     store_.sort_pending = true;
     store_.invalidate_current_entry();
     port_.modal_flag = false;

@@ -75,11 +75,9 @@ private:
     int join_with_previous(const CaretLine& line);
     int refuse_too_long();
 
-    void begin_edit(std::int32_t at);
-    void note_edit(std::int32_t at, std::int32_t removed);
     bool insert_bytes(std::int32_t at, std::string_view bytes);
     void remove_bytes(std::int32_t at, std::int32_t count);
-    void reindex_after_edit();
+    void overwrite_byte(std::int32_t at, char c);
     // `commit edit`: re-index, sort pending for the heading, lines to be
     // rebuilt, the caret moved (if given) and kept in view, repaint.
     void commit_edit(DataViewPaintMode mode, const std::function<void()>& move_caret);
@@ -89,10 +87,6 @@ private:
     ViewState& view_;
     DataView& data_view_;
     Port& port_;
-    // The entry being edited, found before the bytes move; its terminator
-    // lets the re-index skip the scan of the whole text.
-    std::int32_t edited_entry_ = -1;
-    std::int32_t edit_delta_ = 0;
 };
 
 }  // namespace lumo

@@ -74,7 +74,7 @@ std::int32_t prefix_search(const Store& store, const char* pattern) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(pattern);
     const std::int32_t count = store.entry_count();
     if (count <= 0) return 0;
-    const auto* text = reinterpret_cast<const std::uint8_t*>(store.text());
+    const auto* text = reinterpret_cast<const std::uint8_t*>(store.text_view().data());
 
     std::int32_t best = -1;
     std::int32_t best_entry = 0;
@@ -314,11 +314,10 @@ void Overview::set_horizontal_offset(std::int32_t offset) {
 std::string_view Overview::selected_heading() const {
     const std::int32_t e = view_.selected_entry();
     if (store_.store_released() || e < 0 || e >= store_.entry_count()) return {};
-    const char* start = store_.text() + store_.entry_start(e);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(start);
-    std::size_t n = 0;
-    while (n < static_cast<std::size_t>(heading_columns) && bytes[n] >= 32) ++n;
-    return {start, n};
+    const std::int32_t start = store_.entry_start(e);
+    const std::string_view rest = store_.text_range(start, start + heading_columns);
+    const auto end = std::find_if(rest.begin(), rest.end(), [](char c) { return static_cast<std::uint8_t>(c) < 32; });
+    return rest.substr(0, static_cast<std::size_t>(end - rest.begin()));
 }
 
 void Overview::scroll_to_start(bool follow) {
@@ -444,9 +443,7 @@ bool Overview::remove_entries(std::int32_t first, std::int32_t last) {
         view_.cursor_row = first - view_.top_entry;
         const std::int32_t from = store_.entry_start(first);
         const std::int32_t to = store_.entry_start(last + 1);
-        char* text = store_.text();
-        std::memmove(text + from, text + to, static_cast<std::size_t>(store_.text_length() - to));
-        store_.set_text_length(store_.text_length() - (to - from));
+        store_.replace_text(from, to - from, {});
         store_.reindex();
         store_.invalidate_current_entry();
     }
@@ -542,7 +539,7 @@ std::string_view Overview::marked_entries_text() const {
     const std::int32_t first = std::clamp(r.first, 0, count - 1);
     const std::int32_t last = std::clamp(r.last, first, count - 1);
     const std::int32_t from = store_.entry_start(first);
-    return {store_.text() + from, static_cast<std::size_t>(store_.entry_start(last + 1) - from)};
+    return store_.text_range(from, store_.entry_start(last + 1));
 }
 
 }  // namespace lumo

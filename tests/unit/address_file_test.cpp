@@ -109,14 +109,14 @@ TEST_F(AddressFileTest, SavingTurnsFileCodesInMemoryIntoLetters) {
     // the conversion after writing shows that at once, and an "á" becomes "ß".
     put("a.adr", "x\r\n\r\n");
     read("a.adr");
-    store.text()[0] = '\x84';
+    store.rewrite_text()[0] = '\x84';
     ASSERT_EQ(write("a.adr"), WriteStatus::written);
     EXPECT_EQ(get("a.adr"), "\x84\r\n\r\n");
-    EXPECT_EQ(store.text()[0], '\xe4');
+    EXPECT_EQ(store.char_at(0), '\xe4');
 
-    store.text()[0] = '\xe1';
+    store.rewrite_text()[0] = '\xe1';
     ASSERT_EQ(write("a.adr"), WriteStatus::written);
-    EXPECT_EQ(store.text()[0], '\xdf');
+    EXPECT_EQ(store.char_at(0), '\xdf');
 }
 
 TEST_F(AddressFileTest, ProtectedFileByteForByte) {
@@ -238,7 +238,7 @@ TEST_F(AddressFileTest, AddAppendsEntries) {
     put("a.adr", "A\r\n\r\n");
     put("b.adr", "B\x84\r\n\r\n");
     read("a.adr");
-    store.text()[0] = '\xe1';  // converted too: to ANSI runs over the whole buffer
+    store.rewrite_text()[0] = '\xe1';  // converted too: to ANSI runs over the whole buffer
     const ReadResult r = read("b.adr", 1);
     EXPECT_EQ(r.status, ReadStatus::read);
     EXPECT_EQ(r.bytes, 6);
@@ -328,18 +328,18 @@ TEST_F(AddressFileTest, ReopeningReusesTheBufferOnlyWhenNothingIsUnsaved) {
 
     read("a.adr");
     store.modified = false;  // as Open leaves it
-    const char* buffer = store.text();
+    const char* buffer = store.text_view().data();
     EXPECT_EQ(read("b.adr").status, ReadStatus::read);
-    EXPECT_EQ(store.text(), buffer);  // read straight into the old block
+    EXPECT_EQ(store.text_view().data(), buffer);  // read straight into the old block
     EXPECT_EQ(store.text_view().substr(1), in_memory.substr(1));
     EXPECT_EQ(store.entry_count(), 400);
 
     // Unsaved changes are never overwritten in place: a failed read must
     // still leave them.
-    store.text()[0] = 'X';
+    store.rewrite_text()[0] = 'X';
     store.modified = true;
     EXPECT_EQ(read("a.adr").status, ReadStatus::read);
-    EXPECT_NE(store.text(), buffer);
+    EXPECT_NE(store.text_view().data(), buffer);
     EXPECT_EQ(store.text_view(), in_memory);
 
     // A much smaller file does not keep the big block.
@@ -354,14 +354,14 @@ TEST_F(AddressFileTest, ReopeningReusesTheBufferOnlyWhenNothingIsUnsaved) {
     file.file_password = "pass";
     write("p.adr");
     store.modified = false;
-    buffer = store.text();
+    buffer = store.text_view().data();
     EXPECT_EQ(read("p.adr").status, ReadStatus::read);
-    EXPECT_EQ(store.text(), buffer);
+    EXPECT_EQ(store.text_view().data(), buffer);
     EXPECT_EQ(store.text_view(), "S\r\n\r\n");
     ASSERT_TRUE(store.grow_text(2100));
-    buffer = store.text();
+    buffer = store.text_view().data();
     EXPECT_EQ(read("c.adr", 1).status, ReadStatus::read);
-    EXPECT_EQ(store.text(), buffer);
+    EXPECT_EQ(store.text_view().data(), buffer);
     EXPECT_EQ(store.text_view(), "S\r\n\r\nC\r\n\r\n");
     EXPECT_EQ(store.entry_count(), 2);
 }
@@ -406,7 +406,7 @@ TEST_F(AddressFileTest, BackupHoldsThePreviousFile) {
     put("book.adr", "old\r\n\r\n");
     put("book.DUP", "older");
     read("book.adr");
-    store.text()[0] = 'n';
+    store.rewrite_text()[0] = 'n';
     ASSERT_EQ(write("book.adr"), WriteStatus::written);
     EXPECT_EQ(get("book.DUP"), "old\r\n\r\n");
     EXPECT_EQ(get("book.adr"), "nld\r\n\r\n");

@@ -339,7 +339,7 @@ TEST_F(EditEngineTest, RandomEditsKeepTheStoreSound) {
         ASSERT_TRUE(store.check(&why)) << why << " at step " << step;
         ASSERT_GE(store.entry_count(), 1);
         for (std::int32_t k = 0; k < store.entry_count(); ++k)  // no empty line anywhere
-            ASSERT_NE(store.text()[store.entry_start(k)], '\r') << "at step " << step;
+            ASSERT_NE(store.char_at(store.entry_start(k)), '\r') << "at step " << step;
         ASSERT_FALSE(fake.port.modal_flag);
     }
 }

@@ -306,7 +306,7 @@ TEST_F(FileCommandsTest, OpenAsksToSaveThenLoadsSortsAndBecomesRecentFileZero) {
     put("a.adr", "Zoe\r\n\r\n");
     put("b.adr", "Bert\r\n\r\nAnna\r\n\r\n");
     open("a.adr");
-    std::memcpy(store.text(), "Zed", 3);
+    std::memcpy(store.rewrite_text(), "Zed", 3);
     store.reindex();
     fake.answers = {Answer::yes};
     app.views.top_entry = 4;
@@ -520,7 +520,7 @@ TEST_F(FileCommandsTest, ShutDownSavesSilentlyWhenSetAndNotAtAllWhenUnchanged) {
     put("a.adr", "Bert\r\n\r\nAnna\r\n\r\n");
     open("a.adr");
     store.sort_pending = false;
-    std::memcpy(store.text(), "Anne", 4);
+    std::memcpy(store.rewrite_text(), "Anne", 4);
     store.reindex();
     app.settings.save_data_automatically = 1;
     app.settings.save_configuration_automatically = 0;

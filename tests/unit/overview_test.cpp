@@ -254,7 +254,7 @@ std::int32_t reference_prefix_search(const Store& store, const std::string& patt
     const char* p = pattern.c_str();
     std::int32_t best = -1, best_entry = 0, j = 0;
     for (std::int32_t i = 0; i < store.entry_count(); ++i) {
-        const char* h = store.text() + store.entry_start(i);
+        const char* h = store.text_view().data() + store.entry_start(i);
         for (j = 0; j < 255; ++j) {
             if (static_cast<std::uint8_t>(h[j]) < 32 || static_cast<std::uint8_t>(p[j]) < 32) break;
             if (fold(h[j]) != fold(p[j])) {
@@ -269,7 +269,7 @@ std::int32_t reference_prefix_search(const Store& store, const std::string& patt
     }
     if (j == 0) {
         for (std::int32_t k = 0; k < store.entry_count(); ++k) {
-            const char first = store.text()[store.entry_start(k)];
+            const char first = store.char_at(store.entry_start(k));
             if (static_cast<std::uint8_t>(first) >= 32 && fold(p[0]) < fold(first)) return k;
         }
     }

@@ -192,7 +192,7 @@ protected:
     std::vector<std::string> headings() const {
         std::vector<std::string> out;
         for (std::int32_t k = 0; k < store.entry_count(); ++k) {
-            const char* p = store.text() + store.entry_start(k);
+            const char* p = store.text_view().data() + store.entry_start(k);
             out.emplace_back(p, static_cast<std::size_t>(heading_length(reinterpret_cast<const std::uint8_t*>(p))));
         }
         return out;

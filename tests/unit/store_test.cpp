@@ -105,7 +105,7 @@ TEST_F(StoreTest, ReindexFindsTerminatorsOnly) {
 
     // A terminator cut off by the text length does not count, whatever lies behind.
     load("A\r\n\r");
-    store.text()[4] = '\n';
+    store.rewrite_text()[4] = '\n';
     store.reindex();
     EXPECT_EQ(store.entry_count(), 0);
     expect_sound();
@@ -134,7 +134,7 @@ TEST_F(StoreTest, ReindexLeavesStatusAndTitleAloneWhileSorting) {
     fake.calls.clear();
     store.modified = false;
     store.sort_running = true;
-    store.text()[0] = 'B';
+    store.rewrite_text()[0] = 'B';
     store.reindex();
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_TRUE(store.modified);
@@ -269,7 +269,7 @@ TEST_F(StoreTest, EnsureRoomGrowsWithHeadroom) {
     store.ensure_room();
     EXPECT_EQ(store.text_capacity(), 5200);
     EXPECT_EQ(store.index_capacity(), 101);  // entry count + 100
-    EXPECT_EQ(std::string(store.text(), 1600), text);
+    EXPECT_EQ(std::string(store.text_view().data(), 1600), text);
     expect_sound();
 }
 
@@ -303,9 +303,9 @@ TEST_F(StoreTest, UndoSwapsTextAndViewBackAndForth) {
     EXPECT_TRUE(store.has_undo_snapshot());
     EXPECT_TRUE(fake.enabled[CMD_UNDO]);
 
-    store.text()[0] = 'B';
+    store.rewrite_text()[0] = 'B';
     store.set_text_length(3);
-    std::memcpy(store.text() + 3, "\r\n", 2);
+    std::memcpy(store.rewrite_text() + 3, "\r\n", 2);
     store.set_text_length(5);
     view.top_entry = 0;
     view.active_view = ActiveView::data_view;
