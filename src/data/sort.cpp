@@ -14,10 +14,6 @@ namespace {
 
 constexpr std::string_view text_sorting = "Sortieren...";
 
-const std::uint8_t* bytes(const Store& store) {
-    return reinterpret_cast<const std::uint8_t*>(store.text_view().data());
-}
-
 // Start of every entry plus the end of the last one.
 std::span<const std::int32_t> entry_bounds(const Store& store) {
     return {store.entry_index(), static_cast<std::size_t>(store.entry_count()) + 1};
@@ -47,14 +43,42 @@ std::int32_t sorted_cursor_row(std::span<const std::int32_t> order, const ViewSt
     return static_cast<std::int32_t>(std::find(order.begin(), order.end(), selected) - order.begin());
 }
 
-// Reindexes without leaving a trace of modification: sorting alone never
-// marks the data modified.
-void reindex_unmodified(Store& store) {
+// Copies the entries in `order` one after the other into `out`, then the
+// text behind the last entry, reading across the store's gap.
+void gather(const Store& store, std::span<const std::int32_t> order, char* out) {
+    const std::span<const std::int32_t> starts = entry_bounds(store);
+    char* w = out;
+    for (const std::int32_t e : order) {
+        const std::int32_t begin = starts[static_cast<std::size_t>(e)];
+        const std::int32_t end = starts[static_cast<std::size_t>(e) + 1];
+        store.copy_text(begin, end, w);
+        w += end - begin;
+    }
+    store.copy_text(starts.back(), store.text_length(), w);
+}
+
+// The entry starts after gathering in `order`, written over `order` itself
+// (entry count + 1 offsets: 0, every start, the end of the last entry).
+std::vector<std::int32_t> starts_in_order(const Store& store, std::vector<std::int32_t> order) {
+    const std::span<const std::int32_t> starts = entry_bounds(store);
+    std::int32_t at = 0;
+    for (std::int32_t& e : order) {
+        const std::int32_t length = starts[static_cast<std::size_t>(e) + 1] - starts[static_cast<std::size_t>(e)];
+        e = at;
+        at += length;
+    }
+    order.push_back(at);
+    return order;
+}
+
+// Reindexes from the known starts without leaving a trace of modification:
+// sorting alone never marks the data modified.
+void reindex_unmodified(Store& store, std::span<const std::int32_t> starts) {
     const bool was_modified = store.modified;
     const char marker = store.window_title_text()[0];
     {
         SortRunning running(store);
-        store.reindex();
+        store.reindex_known(starts);
     }
     store.invalidate_current_entry();
     store.modified = was_modified;
@@ -113,7 +137,8 @@ void sort(Store& store) {
     std::vector<std::int32_t> order;
     TextBuffer sorted;
     try {
-        order = sorted_entry_order(bytes(store), entry_bounds(store));
+        const HeadingText headings = [&store](std::int32_t from, std::int32_t to) { return store.text_range(from, to); };
+        order = sorted_entry_order(headings, entry_bounds(store));
         sorted = store.allocate_text(store.text_length() + text_headroom);
     } catch (const std::bad_alloc&) {
         order = {};
@@ -125,11 +150,10 @@ void sort(Store& store) {
     if (port.frame.main_window_exists()) port.frame.set_status_text(text_sorting);
 
     const std::int32_t cursor_row = sorted_cursor_row(order, store.view());
-    gather_entries(bytes(store), entry_bounds(store), order, store.entry_start(store.entry_count()),
-                   store.text_length(), reinterpret_cast<std::uint8_t*>(sorted.data()));
-    order = {};
+    gather(store, order, sorted.data());
+    const std::vector<std::int32_t> starts = starts_in_order(store, std::move(order));
     store.adopt_text(std::move(sorted), store.text_length());
-    reindex_unmodified(store);
+    reindex_unmodified(store, starts);
     show_sorted_position(store, cursor_row);
 }
 

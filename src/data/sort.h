@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace lumo {
@@ -34,11 +36,17 @@ std::int32_t heading_length(const std::uint8_t* entry);
 HeadingOrder compare_headings(const std::uint8_t* a, const std::uint8_t* b,
                               const FoldTable& fold = sort_fold_table());
 
+// Where the sort reads headings: the text bytes [from, to) in one piece.
+// The ranges it asks for lie inside one heading each.
+using HeadingText = std::function<std::string_view(std::int32_t from, std::int32_t to)>;
+
 // The sorted order of the entries: element p is the number (in the present
 // order) of the entry that ends up at position p. `entry_starts` holds the
 // start of every entry plus, last, the end of the last entry.
-std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text,
-                                             std::span<const std::int32_t> entry_starts,
+std::vector<std::int32_t> sorted_entry_order(const HeadingText& text, std::span<const std::int32_t> entry_starts,
+                                             const FoldTable& fold = sort_fold_table());
+// The same on a text in one piece.
+std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,
                                              const FoldTable& fold = sort_fold_table());
 
 // Writes the entries in `order` one after the other into `out`, followed by

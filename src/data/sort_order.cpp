@@ -1,83 +1,261 @@
 // The order of the insertion sort with a moving finger, computed without
 // moving bytes.
 //
-// Ranks: the distinct folded headings are numbered in lexicographic order
-// (a prefix before its extensions), and every heading h also gets the number
-// of the last heading that starts with h. With lo = own number and hi = that
-// last number, the headings that start with h are exactly those numbered
-// lo(h)..hi(h), so comparing an entry x with k becomes integer tests:
+// Keys: every heading is folded once; its first sixteen folded bytes are
+// packed big-endian into two words and the rest of it goes to one compact
+// array, so that nearly every comparison is two integer comparisons and none
+// touches the text again.
+//
+// First try: the finger's walk itself on a linked list, one comparison per
+// step. A book that is sorted, or sorted but for a few entries, costs a few
+// steps an entry. When the walks grow long (a book in random order) the
+// attempt stops within a bounded number of steps and the second way runs.
+//
+// Second way: ranks. The distinct folded headings are numbered in
+// lexicographic order (a prefix before its extensions), and every heading h
+// also gets the number of the last heading that starts with h. With lo = own
+// number and hi = that last number, the headings that start with h are
+// exactly those numbered lo(h)..hi(h), so comparing an entry x with k becomes
+// integer tests:
 //   less    when lo(k) > hi(x)   (k is beyond x and every extension of x)
 //   greater when hi(k) < lo(x)   (k and all its extensions are before x)
 //   equal   otherwise            (one heading is a prefix of the other)
 // "Not less" is then lo(k) <= hi(x) and "not greater" hi(k) >= lo(x), both
 // monotone, so the finger's walk (to the first neighbour whose answer
 // changes) is a search over a balanced tree keyed by position whose subtrees
-// carry the least lo and the greatest hi.
+// carry the least lo and the greatest hi. The distinct headings are found
+// with a hash table first, so a book of many equal headings sorts only the
+// few distinct ones.
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
+#include <limits>
 #include <numeric>
+#include <optional>
+#include <tuple>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "data/sort.h"
 
 namespace lumo {
 namespace {
 
-// Folded headings of all entries, with their first eight folded bytes packed
-// big-endian so that most comparisons while ranking touch no text.
-class Headings {
+constexpr int packed_bytes = 16;
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#define LUMO_PACK_SSE2 1
+__m128i bytes_equal(__m128i v, int c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(c))); }
+
+// The bytes from `low` to `high` (unsigned).
+__m128i bytes_within(__m128i v, int low, int high) {
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(low)));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(high - low))), shifted);
+}
+
+__m128i replace_bytes(__m128i v, int from, int to) {
+    const __m128i hit = bytes_equal(v, from);
+    return _mm_or_si128(_mm_andnot_si128(hit, v), _mm_and_si128(hit, _mm_set1_epi8(static_cast<char>(to))));
+}
+
+// The sort's folding of sixteen bytes, as its table does it: upper case as
+// CharUpperA on code page 1252, then the umlauts as their plain vowels.
+__m128i fold_sixteen(__m128i v) {
+    const __m128i x20 = _mm_set1_epi8(0x20);
+    const __m128i accented = _mm_andnot_si128(bytes_equal(v, 0xF7), bytes_within(v, 0xE0, 0xFE));
+    __m128i minus = _mm_and_si128(_mm_or_si128(bytes_within(v, 'a', 'z'), accented), x20);
+    const __m128i carons = _mm_or_si128(_mm_or_si128(bytes_equal(v, 0x9A), bytes_equal(v, 0x9C)), bytes_equal(v, 0x9E));
+    minus = _mm_or_si128(minus, _mm_and_si128(carons, _mm_set1_epi8(0x10)));
+    minus = _mm_or_si128(minus, _mm_and_si128(bytes_equal(v, 0xFF), _mm_set1_epi8(0x60)));
+    const __m128i upper = _mm_sub_epi8(v, minus);
+    return replace_bytes(replace_bytes(replace_bytes(upper, 0xC4, 'A'), 0xD6, 'O'), 0xDC, 'U');
+}
+
+// Folds and packs the first sixteen bytes at h (all readable) up to the
+// first byte below 32; returns how many that were.
+int pack_folded(const std::uint8_t* h, std::uint64_t* words) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h));
+    const auto controls = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xE0))), _mm_setzero_si128())));
+    const int length = controls != 0 ? std::countr_zero(controls) : packed_bytes;
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i kept = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(length)), lanes);
+    const __m128i folded = _mm_and_si128(fold_sixteen(v), kept);
+    words[0] = __builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(folded)));
+    words[1] = __builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(folded, folded))));
+    return length;
+}
+#endif
+
+// The folded headings of all entries.
+class HeadingKeys {
 public:
-    Headings(const std::uint8_t* text, std::span<const std::int32_t> starts, const FoldTable& fold)
-        : text_(text), starts_(starts), fold_(fold) {
+    HeadingKeys(const HeadingText& text, std::span<const std::int32_t> starts, const FoldTable& fold) {
         const std::size_t count = starts.size() - 1;
-        length_.resize(count);
-        packed_.resize(count);
+        keys_.resize(count);
+        tails_.reserve(count * 4);
         for (std::size_t e = 0; e < count; ++e) {
-            const std::uint8_t* h = text + starts[e];
-            length_[e] = static_cast<std::uint8_t>(heading_length(h));
-            std::uint64_t p = 0;
-            for (int c = 0; c < 8; ++c)
-                p = (p << 8) | (c < length_[e] ? fold[h[c]] : 0u);
-            packed_[e] = p;
+            const std::int32_t start = starts[e];
+            read(keys_[e], text(start, std::min(starts[e + 1], start + heading_columns)), fold);
         }
     }
 
-    std::int32_t count() const { return static_cast<std::int32_t>(length_.size()); }
-    int length(std::int32_t e) const { return length_[static_cast<std::size_t>(e)]; }
+    std::int32_t count() const { return static_cast<std::int32_t>(keys_.size()); }
 
-    // Folded bytes the two headings share from their start.
-    int common_prefix(std::int32_t a, std::int32_t b) const {
-        const std::uint8_t* x = text_ + starts_[static_cast<std::size_t>(a)];
-        const std::uint8_t* y = text_ + starts_[static_cast<std::size_t>(b)];
-        const int n = std::min(length(a), length(b));
-        int c = 0;
-        while (c < n && fold_[x[c]] == fold_[y[c]]) ++c;
-        return c;
+    HeadingOrder compare(std::int32_t a, std::int32_t b) const {
+        const int d = difference(key(a), key(b));
+        return d < 0 ? HeadingOrder::less : d > 0 ? HeadingOrder::greater : HeadingOrder::equal;
     }
-
     // Lexicographic order of the folded headings, a prefix first.
     bool before(std::int32_t a, std::int32_t b) const {
-        const std::uint64_t pa = packed_[static_cast<std::size_t>(a)];
-        const std::uint64_t pb = packed_[static_cast<std::size_t>(b)];
-        if (pa != pb) return pa < pb;
-        const int c = common_prefix(a, b);
-        if (c == length(a) || c == length(b)) return length(a) < length(b);
-        const std::uint8_t* x = text_ + starts_[static_cast<std::size_t>(a)];
-        const std::uint8_t* y = text_ + starts_[static_cast<std::size_t>(b)];
-        return fold_[x[c]] < fold_[y[c]];
+        const int d = difference(key(a), key(b));
+        return d != 0 ? d < 0 : key(a).length < key(b).length;
     }
-
+    bool same(std::int32_t a, std::int32_t b) const {
+        const Key& x = key(a);
+        const Key& y = key(b);
+        return x.length == y.length && x.word[0] == y.word[0] && x.word[1] == y.word[1] && difference(x, y) == 0;
+    }
     bool is_prefix(std::int32_t a, std::int32_t of) const {
-        return length(a) <= length(of) && common_prefix(a, of) == length(a);
+        return key(a).length <= key(of).length && difference(key(a), key(of)) == 0;
+    }
+    std::uint64_t hash(std::int32_t e) const {
+        const Key& k = key(e);
+        std::uint64_t h = k.word[0] * 0x9E3779B97F4A7C15ull;
+        h ^= (k.word[1] + k.length) * 0xC2B2AE3D27D4EB4Full;
+        for (const std::uint8_t c : tail(k)) h = (h ^ c) * 0x100000001B3ull;
+        return h ^ (h >> 29);
     }
 
 private:
-    const std::uint8_t* text_;
-    std::span<const std::int32_t> starts_;
-    const FoldTable& fold_;
-    std::vector<std::uint8_t> length_;
-    std::vector<std::uint64_t> packed_;
+    // The first sixteen folded bytes big-endian, zeros behind a shorter
+    // heading; the rest in tails_.
+    struct Key {
+        std::uint64_t word[2] = {0, 0};
+        std::uint32_t tail = 0;
+        std::uint8_t length = 0;
+    };
+
+    const Key& key(std::int32_t e) const { return keys_[static_cast<std::size_t>(e)]; }
+
+    void read(Key& k, std::string_view heading, const FoldTable& fold) {
+        const auto* h = reinterpret_cast<const std::uint8_t*>(heading.data());
+        const auto n = static_cast<std::int32_t>(heading.size());
+        std::int32_t c = 0;
+#if defined(LUMO_PACK_SSE2)
+        if (n >= packed_bytes && &fold == &sort_fold_table()) {
+            c = pack_folded(h, k.word);
+        } else
+#endif
+        {
+            for (; c < n && c < packed_bytes && h[c] >= 32; ++c)
+                k.word[c / 8] |= std::uint64_t{fold[h[c]]} << (56 - 8 * (c % 8));
+        }
+        k.tail = static_cast<std::uint32_t>(tails_.size());
+        if (c == packed_bytes)
+            for (; c < n && h[c] >= 32; ++c) tails_.push_back(fold[h[c]]);
+        k.length = static_cast<std::uint8_t>(c);
+    }
+
+    std::span<const std::uint8_t> tail(const Key& k) const {
+        return {tails_.data() + k.tail, static_cast<std::size_t>(std::max(0, k.length - packed_bytes))};
+    }
+
+    // The order of the first differing folded byte within the shorter
+    // heading: -1, 1, or 0 when one heading begins with the other.
+    int difference(const Key& a, const Key& b) const {
+        const int common = std::min(a.length, b.length);
+        for (int w = 0; w < 2; ++w) {
+            const std::uint64_t x = a.word[w] ^ b.word[w];
+            if (x == 0) continue;
+            if (w * 8 + std::countl_zero(x) / 8 >= common) return 0;
+            return a.word[w] < b.word[w] ? -1 : 1;
+        }
+        if (common <= packed_bytes) return 0;
+        const std::uint8_t* x = tails_.data() + a.tail;
+        const std::uint8_t* y = tails_.data() + b.tail;
+        const auto n = static_cast<std::size_t>(common - packed_bytes);
+        const auto differs = std::mismatch(x, x + n, y);
+        if (differs.first == x + n) return 0;
+        return *differs.first < *differs.second ? -1 : 1;
+    }
+
+    std::vector<Key> keys_;
+    std::vector<std::uint8_t> tails_;  // the folded bytes past the sixteenth, heading by heading
 };
+
+// ---- First try: the walk on a linked list ---------------------------------------------
+
+// The finger's walk step by step; gives up (nothing) once the steps so far
+// exceed a few per entry placed plus one pass over the book: enough for a
+// sorted book and for one whose few moved entries walk far (an entry that
+// moves back by d positions costs its walk and the next entry's, 2d), while
+// a book in random order, whose walks grow with the list, gives up early.
+std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys) {
+    const std::int32_t count = keys.count();
+    std::vector<std::int32_t> next(static_cast<std::size_t>(count), -1), prev(static_cast<std::size_t>(count), -1);
+    auto at = [](std::vector<std::int32_t>& v, std::int32_t i) -> std::int32_t& { return v[static_cast<std::size_t>(i)]; };
+    std::int32_t head = 0;
+    auto link_before = [&](std::int32_t p, std::int32_t x) {
+        at(prev, x) = at(prev, p);
+        at(next, x) = p;
+        if (at(prev, p) >= 0) at(next, at(prev, p)) = x; else head = x;
+        at(prev, p) = x;
+    };
+    auto link_after = [&](std::int32_t p, std::int32_t x) {
+        at(next, x) = at(next, p);
+        at(prev, x) = p;
+        if (at(next, p) >= 0) at(prev, at(next, p)) = x;
+        at(next, p) = x;
+    };
+    std::int64_t steps = 0;
+    for (std::int32_t x = 1; x < count; ++x) {
+        const std::int32_t f = x - 1;  // the finger: the entry placed last
+        switch (keys.compare(x, f)) {
+        case HeadingOrder::equal: link_before(f, x); break;
+        case HeadingOrder::less: {
+            // Back to the nearest entry that is not greater: in front of it
+            // when equal, behind it when less; at the front when none.
+            std::int32_t p = at(prev, f);
+            HeadingOrder r = HeadingOrder::greater;
+            for (; p >= 0 && (r = keys.compare(x, p)) == HeadingOrder::less; p = at(prev, p)) ++steps;
+            if (p < 0)
+                link_before(head, x);
+            else if (r == HeadingOrder::equal)
+                link_before(p, x);
+            else
+                link_after(p, x);
+            break;
+        }
+        case HeadingOrder::greater: {
+            // On to the nearest entry that is not less: in front of it (the
+            // free place behind the last entry counts as equal).
+            std::int32_t q = at(next, f);
+            std::int32_t last = f;
+            for (; q >= 0 && keys.compare(x, q) == HeadingOrder::greater; q = at(next, q)) {
+                last = q;
+                ++steps;
+            }
+            if (q < 0)
+                link_after(last, x);
+            else
+                link_before(q, x);
+            break;
+        }
+        }
+        if (steps > 16 * std::int64_t{x} + count) return std::nullopt;
+    }
+    std::vector<std::int32_t> order;
+    order.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t e = count > 0 ? head : -1; e >= 0; e = at(next, e)) order.push_back(e);
+    return order;
+}
+
+// ---- Second way: ranks -------------------------------------------------------------------
 
 struct Ranks {
     std::vector<std::int32_t> lo, hi;
@@ -86,46 +264,284 @@ struct Ranks {
     bool strict = true;
 };
 
-// Numbers the headings; `sorted` receives the entries in lexicographic order.
-Ranks rank_headings(const Headings& headings, std::vector<std::int32_t>& sorted) {
-    const std::int32_t count = headings.count();
-    sorted.resize(static_cast<std::size_t>(count));
-    std::iota(sorted.begin(), sorted.end(), 0);
-    std::sort(sorted.begin(), sorted.end(),
-              [&](std::int32_t a, std::int32_t b) { return headings.before(a, b); });
+// One entry for each distinct folded heading (the first that has it), and
+// for every entry the number of its distinct heading.
+std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector<std::int32_t>& key_of) {
+    const std::int32_t count = keys.count();
+    key_of.assign(static_cast<std::size_t>(count), 0);
+    std::vector<std::int32_t> firsts;
+    std::vector<std::int32_t> table(64, -1);  // numbers of distinct headings; grows at half full
+    std::size_t mask = table.size() - 1;
+    auto slot_of = [&](std::int32_t e) {
+        std::size_t s = static_cast<std::size_t>(keys.hash(e)) & mask;
+        while (table[s] >= 0 && !keys.same(firsts[static_cast<std::size_t>(table[s])], e)) s = (s + 1) & mask;
+        return s;
+    };
+    for (std::int32_t e = 0; e < count; ++e) {
+        const std::size_t s = slot_of(e);
+        if (table[s] < 0) {
+            table[s] = static_cast<std::int32_t>(firsts.size());
+            firsts.push_back(e);
+            if (firsts.size() * 2 > table.size()) {
+                table.assign(table.size() * 2, -1);
+                mask = table.size() - 1;
+                for (std::size_t k = 0; k < firsts.size(); ++k) table[slot_of(firsts[k])] = static_cast<std::int32_t>(k);
+            }
+            key_of[static_cast<std::size_t>(e)] = static_cast<std::int32_t>(firsts.size()) - 1;
+        } else {
+            key_of[static_cast<std::size_t>(e)] = table[s];
+        }
+    }
+    return firsts;
+}
+
+// Numbers the headings; `sorted` receives the entries in lexicographic order
+// when the order is strict.
+Ranks rank_headings(const HeadingKeys& keys, std::vector<std::int32_t>& sorted) {
+    std::vector<std::int32_t> key_of;
+    std::vector<std::int32_t> firsts = distinct_headings(keys, key_of);
+    const auto distinct = static_cast<std::int32_t>(firsts.size());
+    std::vector<std::int32_t> by_rank(firsts.size());
+    std::iota(by_rank.begin(), by_rank.end(), 0);
+    std::sort(by_rank.begin(), by_rank.end(), [&](std::int32_t a, std::int32_t b) {
+        return keys.before(firsts[static_cast<std::size_t>(a)], firsts[static_cast<std::size_t>(b)]);
+    });
 
     Ranks ranks;
-    ranks.lo.resize(static_cast<std::size_t>(count));
-    std::vector<std::int32_t> last_extension;  // by rank
-    last_extension.reserve(static_cast<std::size_t>(count));
-    // The chain of headings that are prefixes of the current one, as
-    // (rank, an entry holding it).
-    std::vector<std::pair<std::int32_t, std::int32_t>> open;
-    std::int32_t rank = -1;
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        const std::int32_t e = sorted[i];
-        const bool repeat = i > 0 && !headings.before(sorted[i - 1], e);
-        if (!repeat) {
-            ++rank;
-            last_extension.push_back(rank);
-            while (!open.empty() && !headings.is_prefix(open.back().second, e)) {
-                last_extension[static_cast<std::size_t>(open.back().first)] = rank - 1;
-                open.pop_back();
-            }
-            if (!open.empty()) ranks.strict = false;
-            open.emplace_back(rank, e);
-        } else {
-            ranks.strict = false;
+    ranks.strict = distinct == keys.count();
+    std::vector<std::int32_t> key_lo(firsts.size()), key_hi(firsts.size());
+    // The chain of headings that are prefixes of the current one, as ranks.
+    std::vector<std::int32_t> open;
+    for (std::int32_t r = 0; r < distinct; ++r) {
+        const std::int32_t k = by_rank[static_cast<std::size_t>(r)];
+        const std::int32_t e = firsts[static_cast<std::size_t>(k)];
+        auto first_of_rank = [&](std::int32_t rank) { return firsts[static_cast<std::size_t>(by_rank[static_cast<std::size_t>(rank)])]; };
+        while (!open.empty() && !keys.is_prefix(first_of_rank(open.back()), e)) {
+            key_hi[static_cast<std::size_t>(by_rank[static_cast<std::size_t>(open.back())])] = r - 1;
+            open.pop_back();
         }
-        ranks.lo[static_cast<std::size_t>(e)] = rank;
+        if (!open.empty()) ranks.strict = false;
+        open.push_back(r);
+        key_lo[static_cast<std::size_t>(k)] = r;
     }
-    for (const auto& [r, e] : open) last_extension[static_cast<std::size_t>(r)] = rank;
+    for (const std::int32_t r : open) key_hi[static_cast<std::size_t>(by_rank[static_cast<std::size_t>(r)])] = distinct - 1;
 
-    ranks.hi.resize(static_cast<std::size_t>(count));
-    for (std::size_t e = 0; e < ranks.lo.size(); ++e)
-        ranks.hi[e] = last_extension[static_cast<std::size_t>(ranks.lo[e])];
+    if (ranks.strict) {
+        sorted.resize(firsts.size());
+        for (std::size_t r = 0; r < by_rank.size(); ++r) sorted[r] = firsts[static_cast<std::size_t>(by_rank[r])];
+        return ranks;
+    }
+    ranks.lo.resize(key_of.size());
+    ranks.hi.resize(key_of.size());
+    for (std::size_t e = 0; e < key_of.size(); ++e) {
+        ranks.lo[e] = key_lo[static_cast<std::size_t>(key_of[e])];
+        ranks.hi[e] = key_hi[static_cast<std::size_t>(key_of[e])];
+    }
     return ranks;
 }
+
+// Bit j of the result: element j of the 64 satisfies the test (values
+// <= bound, or >= bound). Unused places hold values that never do.
+std::uint64_t at_most(const std::int32_t* values, std::int32_t bound) {
+    std::uint64_t mask = 0;
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi32(bound);
+    for (int j = 0; j < 64; j += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
+        const auto above = static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(v, limit))));
+        mask |= (~above & 15u) << j;
+    }
+#else
+    for (int j = 0; j < 64; ++j) mask |= std::uint64_t{values[j] <= bound} << j;
+#endif
+    return mask;
+}
+
+std::uint64_t at_least(const std::int32_t* values, std::int32_t bound) {
+    std::uint64_t mask = 0;
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi32(bound);
+    for (int j = 0; j < 64; j += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
+        const auto below = static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(v, limit))));
+        mask |= (~below & 15u) << j;
+    }
+#else
+    for (int j = 0; j < 64; ++j) mask |= std::uint64_t{values[j] >= bound} << j;
+#endif
+    return mask;
+}
+
+// The list being built as a chain of blocks of up to 64 entries, each
+// block knowing the least lo and the greatest hi in it. A walk tests the
+// finger's block at once and skips whole blocks that cannot hold its end,
+// which keeps walks cheap while they stay within a few blocks, as they do
+// when entries equal to every other (empty headings) or to a whole group (a
+// surname alone) cut the list into short stretches. Gives up (nothing) when
+// the blocks skipped grow past a few per entry; the treap below then does
+// the same in logarithmic steps.
+class BlockList {
+public:
+    explicit BlockList(const Ranks& ranks) : lo_(ranks.lo), hi_(ranks.hi) {
+        const std::size_t most = ranks.lo.size() / (capacity / 2) + 1;  // blocks but the last are half full or more
+        heads_.reserve(most);
+        blocks_.reserve(most);
+    }
+
+    std::optional<std::vector<std::int32_t>> place_all() {
+        const auto count = static_cast<std::int32_t>(lo_.size());
+        std::int64_t hops = 0;
+        if (count > 0) {
+            new_block();
+            insert({0, 0}, 0);
+        }
+        for (std::int32_t x = 1; x < count; ++x) {
+            hops += place(x);
+            if (hops > 16 * std::int64_t{x} + count) return std::nullopt;
+        }
+        std::vector<std::int32_t> out;
+        out.reserve(lo_.size());
+        for (std::int32_t b = heads_.empty() ? -1 : 0; b >= 0; b = head(b).next)
+            out.insert(out.end(), blocks_[static_cast<std::size_t>(b)].entry.begin(),
+                       blocks_[static_cast<std::size_t>(b)].entry.begin() + head(b).size);
+        return out;
+    }
+
+private:
+    static constexpr std::int32_t capacity = 64;
+    static constexpr std::int32_t none_lo = std::numeric_limits<std::int32_t>::max();
+    static constexpr std::int32_t none_hi = std::numeric_limits<std::int32_t>::min();
+    // Kept apart from the entries, so that skipping blocks reads little.
+    struct Head {
+        std::int32_t prev = -1, next = -1;
+        std::int32_t size = 0;
+        std::int32_t min_lo = none_lo, max_hi = none_hi;
+    };
+    struct Block {
+        std::array<std::int32_t, capacity> lo, hi, entry;
+        Block() {
+            lo.fill(none_lo);
+            hi.fill(none_hi);
+            entry.fill(-1);
+        }
+    };
+    struct Place {
+        std::int32_t block, index;  // in front of entry `index` of `block` (index may be its size)
+    };
+
+    Head& head(std::int32_t b) { return heads_[static_cast<std::size_t>(b)]; }
+    Block& entries(std::int32_t b) { return blocks_[static_cast<std::size_t>(b)]; }
+    std::int32_t lo(std::int32_t e) const { return lo_[static_cast<std::size_t>(e)]; }
+    std::int32_t hi(std::int32_t e) const { return hi_[static_cast<std::size_t>(e)]; }
+
+    // Places x as the finger's walk from the entry placed last does;
+    // returns the blocks skipped.
+    std::int32_t place(std::int32_t x) {
+        const std::int32_t f = x - 1;
+        const std::int32_t fb = finger_.block, fi = finger_.index;
+        if (lo(f) > hi(x)) return walk_back(x, fb, fi);
+        if (hi(f) < lo(x)) return walk_on(x, fb, fi);
+        insert({fb, fi}, x);
+        return 0;
+    }
+
+    // Back to the nearest entry that is not greater (lo <= hi(x)): in front
+    // of it when equal, behind it when less; at the front when none.
+    std::int32_t walk_back(std::int32_t x, std::int32_t b, std::int32_t i) {
+        const std::int32_t bound = hi(x);
+        std::int32_t hops = 0;
+        std::uint64_t candidates = at_most(entries(b).lo.data(), bound) & ((std::uint64_t{1} << i) - 1);
+        while (candidates == 0 && head(b).prev >= 0) {
+            b = head(b).prev;
+            ++hops;
+            if (head(b).min_lo <= bound) candidates = at_most(entries(b).lo.data(), bound);
+        }
+        if (candidates == 0) {
+            insert({b, 0}, x);
+            return hops;
+        }
+        const auto p = static_cast<std::int32_t>(63 - std::countl_zero(candidates));
+        const bool equal = entries(b).hi[static_cast<std::size_t>(p)] >= lo(x);
+        insert({b, equal ? p : p + 1}, x);
+        return hops;
+    }
+
+    // On to the nearest entry that is not less (hi >= lo(x)): in front of it
+    // (the free place behind the last entry counts as equal).
+    std::int32_t walk_on(std::int32_t x, std::int32_t b, std::int32_t i) {
+        const std::int32_t bound = lo(x);
+        std::int32_t hops = 0;
+        std::uint64_t candidates = at_least(entries(b).hi.data(), bound) & ~((std::uint64_t{2} << i) - 1);
+        while (candidates == 0 && head(b).next >= 0) {
+            b = head(b).next;
+            ++hops;
+            if (head(b).max_hi >= bound) candidates = at_least(entries(b).hi.data(), bound);
+        }
+        insert({b, candidates == 0 ? head(b).size : static_cast<std::int32_t>(std::countr_zero(candidates))}, x);
+        return hops;
+    }
+
+    void new_block() {
+        heads_.emplace_back();
+        blocks_.emplace_back();
+    }
+
+    void insert(Place at, std::int32_t x) {
+        if (head(at.block).size == capacity) at = split(at);
+        Head& h = head(at.block);
+        Block& k = entries(at.block);
+        const auto i = static_cast<std::size_t>(at.index);
+        const auto n = static_cast<std::size_t>(h.size);
+        std::copy_backward(k.entry.begin() + i, k.entry.begin() + n, k.entry.begin() + n + 1);
+        std::copy_backward(k.lo.begin() + i, k.lo.begin() + n, k.lo.begin() + n + 1);
+        std::copy_backward(k.hi.begin() + i, k.hi.begin() + n, k.hi.begin() + n + 1);
+        k.entry[i] = x;
+        k.lo[i] = lo(x);
+        k.hi[i] = hi(x);
+        h.min_lo = std::min(h.min_lo, lo(x));
+        h.max_hi = std::max(h.max_hi, hi(x));
+        ++h.size;
+        finger_ = at;
+    }
+
+    // Moves the back half of a full block into a new block behind it; the
+    // place follows the entries it stood in front of.
+    Place split(Place at) {
+        const auto fresh = static_cast<std::int32_t>(heads_.size());
+        new_block();
+        constexpr std::int32_t half = capacity / 2;
+        Head& front = head(at.block);
+        Head& back = head(fresh);
+        back.prev = at.block;
+        back.next = front.next;
+        if (front.next >= 0) head(front.next).prev = fresh;
+        front.next = fresh;
+        Block& from = entries(at.block);
+        Block& to = entries(fresh);
+        for (auto [source, target, empty] : {std::tuple{&from.entry, &to.entry, -1}, std::tuple{&from.lo, &to.lo, none_lo},
+                                             std::tuple{&from.hi, &to.hi, none_hi}}) {
+            std::copy(source->begin() + half, source->end(), target->begin());
+            std::fill(source->begin() + half, source->end(), empty);
+        }
+        front.size = half;
+        back.size = capacity - half;
+        summarise(at.block);
+        summarise(fresh);
+        return at.index <= half ? at : Place{fresh, at.index - half};
+    }
+
+    void summarise(std::int32_t b) {
+        const Block& k = entries(b);
+        head(b).min_lo = *std::min_element(k.lo.begin(), k.lo.end());
+        head(b).max_hi = *std::max_element(k.hi.begin(), k.hi.end());
+    }
+
+    const std::vector<std::int32_t>& lo_;
+    const std::vector<std::int32_t>& hi_;
+    Place finger_{0, 0};         // where the entry placed last stands
+    std::vector<Head> heads_;    // block 0 stays the first
+    std::vector<Block> blocks_;  // the entries of each block, in list order
+};
 
 // The list being built, as a treap keyed by position; nodes are entry
 // numbers. Each subtree knows the least lo and the greatest hi within it.
@@ -369,21 +785,26 @@ HeadingOrder compare_headings(const std::uint8_t* a, const std::uint8_t* b, cons
     return HeadingOrder::equal;
 }
 
-std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text,
-                                             std::span<const std::int32_t> entry_starts,
+std::vector<std::int32_t> sorted_entry_order(const HeadingText& text, std::span<const std::int32_t> entry_starts,
                                              const FoldTable& fold) {
     if (entry_starts.size() < 2) return {};
+    const HeadingKeys keys(text, entry_starts, fold);
+    if (std::optional<std::vector<std::int32_t>> walked = walk_in_list(keys)) return std::move(*walked);
     std::vector<std::int32_t> sorted;
-    Ranks ranks;
-    {
-        const Headings headings(text, entry_starts, fold);
-        ranks = rank_headings(headings, sorted);
-    }
+    const Ranks ranks = rank_headings(keys, sorted);
     if (ranks.strict) return sorted;
-    sorted = {};
+    if (std::optional<std::vector<std::int32_t>> blocked = BlockList(ranks).place_all()) return std::move(*blocked);
     FingerList list(ranks);
-    for (std::int32_t e = 0; e < static_cast<std::int32_t>(ranks.lo.size()); ++e) list.place(e);
+    for (std::int32_t e = 0; e < keys.count(); ++e) list.place(e);
     return list.order();
+}
+
+std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,
+                                             const FoldTable& fold) {
+    const HeadingText plain = [text](std::int32_t from, std::int32_t to) {
+        return std::string_view(reinterpret_cast<const char*>(text) + from, static_cast<std::size_t>(to - from));
+    };
+    return sorted_entry_order(plain, entry_starts, fold);
 }
 
 void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,
