@@ -1,17 +1,19 @@
-// The data view's per-keystroke costs: a typed character as the main window
-// handles it (undo snapshot, insert, re-index) against a memcpy of the whole
-// buffer measured in the same run, and a full row fill of the data view,
-// which must not grow with the number of entries. Prints the ratios at the end.
+// The data view's per-keystroke costs against the size of the book: typing,
+// Backspace, Delete and Enter, each as the main window handles it (undo
+// snapshot, the edit, re-index, the caret row repainted), with the caret in
+// the first entry and in the last. A keystroke must cost the same in any
+// book: each figure at 100,000 and 1,000,000 entries is a ratio to the same
+// keystroke at 10,000 in this run. A full row fill of the data view is
+// measured the same way. Prints the ratios at the end.
 #include <benchmark/benchmark.h>
 
 #include "ratio_reporter.h"
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "../tests/support/fake_port.h"
 #include "data/store.h"
@@ -21,10 +23,12 @@
 
 namespace {
 
-// An address book with the data view on an entry in its middle, caret on
-// line 1, the data view active.
+enum Where : std::int64_t { first_entry = 0, last_entry = 1 };
+
+// An address book with the data view active on its first or last entry,
+// the caret on line 1, column 3.
 struct Book {
-    explicit Book(std::int64_t entries) {
+    Book(std::int64_t entries, Where where) {
         fake.window_exists = false;
         const std::string text = lumo::bench::generate_address_book(static_cast<std::int32_t>(entries));
         lumo::TextBuffer buffer = store.allocate_text(static_cast<std::int32_t>(text.size()) + lumo::text_headroom);
@@ -33,14 +37,16 @@ struct Book {
         store.reindex();
         state.geometry = {600, 40 * 16, 16, 254 * 8, 20};
         view.active_view = lumo::ActiveView::data_view;
-        view.selected_entry_start = store.entry_start(store.entry_count() / 2);
+        view.selected_entry_start = store.entry_start(where == first_entry ? 0 : store.entry_count() - 1);
         data_view.ensure_lines();
-        view.caret_line = store.line_count() > 1 ? 1 : 0;
-        // The undo copy exists after the first keystroke; its first
-        // allocation is not what a keystroke costs.
+        view.caret_line = 1;
+        view.caret_column = 3;
+    }
+    // One keystroke as the main window handles it.
+    void key(int code) {
+        store.ensure_room();
         store.take_undo_snapshot();
-        engine.edit('x');
-        engine.edit(lumo::edit_code::backspace);
+        engine.edit(code);
     }
     lumo::testing::FakePort fake;
     lumo::ViewState view;
@@ -50,46 +56,58 @@ struct Book {
     lumo::EditEngine engine{store, view, data_view, fake.port};
 };
 
-Book& book(std::int64_t entries) {
-    static std::map<std::int64_t, std::unique_ptr<Book>> books;
-    auto& slot = books[entries];
-    if (!slot) slot = std::make_unique<Book>(entries);
-    slot->fake.calls.clear();
-    return *slot;
+// One book at a time: a million entries are 100 MB.
+Book& book(std::int64_t entries, std::int64_t where) {
+    static std::pair<std::int64_t, std::int64_t> loaded{-1, -1};
+    static std::unique_ptr<Book> current;
+    if (loaded != std::pair{entries, where}) {
+        current.reset();
+        current = std::make_unique<Book>(entries, static_cast<Where>(where));
+        loaded = {entries, where};
+    }
+    current->fake.calls.clear();
+    return *current;
 }
 
-void sizes(benchmark::internal::Benchmark* b) { b->Arg(1000)->Arg(1000000)->UseRealTime(); }
-
-// Two keystrokes, each as the main window handles it: a character, then
-// Backspace, each after its undo snapshot (the size stays the same).
-void BM_TypeCharacter(benchmark::State& state) {
-    Book& b = book(state.range(0));
+// Each pair of keystrokes leaves the text as it found it, so a run can
+// repeat it as often as it likes.
+template <typename Pair>
+void keystrokes(benchmark::State& state, Pair pair) {
+    Book& b = book(state.range(0), state.range(1));
+    pair(b);  // the first pass settles the undo record and the row cache
     for (auto _ : state) {
-        b.store.take_undo_snapshot();
-        b.engine.edit('x');
-        b.store.take_undo_snapshot();
-        b.engine.edit(lumo::edit_code::backspace);
+        pair(b);
         b.fake.calls.clear();
     }
-    benchmark::DoNotOptimize(b.store.text_length());
+    if (!b.store.check()) state.SkipWithError("store unsound after typing");
 }
 
-// The baseline: two copies of the whole text buffer.
-void BM_TwoMemcpy(benchmark::State& state) {
-    Book& b = book(state.range(0));
-    std::vector<char> copy(static_cast<std::size_t>(b.store.text_length()));
-    for (auto _ : state) {
-        std::memcpy(copy.data(), b.store.text_view().data(), copy.size());
-        benchmark::ClobberMemory();
-        std::memcpy(copy.data(), b.store.text_view().data(), copy.size());
-        benchmark::ClobberMemory();
-    }
+void BM_TypeAndBackspace(benchmark::State& state) {
+    keystrokes(state, [](Book& b) {
+        b.key('x');
+        b.key(lumo::edit_code::backspace);
+    });
+}
+
+void BM_TypeAndDelete(benchmark::State& state) {
+    keystrokes(state, [](Book& b) {
+        b.key('x');
+        b.view.caret_column -= 1;  // back in front of the typed character
+        b.key(lumo::edit_code::delete_key);
+    });
+}
+
+void BM_EnterAndBackspace(benchmark::State& state) {
+    keystrokes(state, [](Book& b) {
+        b.key(lumo::edit_code::enter);  // the caret goes to the start of the new line
+        b.key(lumo::edit_code::backspace);
+    });
 }
 
 // A full paint's work after a change: the line index rebuilt, the rows
 // refilled and the plan made.
 void BM_FillDataViewRows(benchmark::State& state) {
-    Book& b = book(state.range(0));
+    Book& b = book(state.range(0), state.range(1));
     for (auto _ : state) {
         b.store.invalidate_current_entry();
         b.data_view.prepare_paint(lumo::DataViewPaintMode::full);
@@ -97,19 +115,42 @@ void BM_FillDataViewRows(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_TypeCharacter)->Apply(sizes);
-BENCHMARK(BM_TwoMemcpy)->Apply(sizes);
-BENCHMARK(BM_FillDataViewRows)->Apply(sizes);
+// Book by book (each size is loaded once), smallest first.
+void register_benchmarks() {
+    using Function = void (*)(benchmark::State&);
+    const std::pair<const char*, Function> order[] = {
+        {"BM_TypeAndBackspace", BM_TypeAndBackspace},
+        {"BM_TypeAndDelete", BM_TypeAndDelete},
+        {"BM_EnterAndBackspace", BM_EnterAndBackspace},
+        {"BM_FillDataViewRows", BM_FillDataViewRows},
+    };
+    for (const std::int64_t size : {10000, 100000, 1000000})
+        for (const std::int64_t where : {first_entry, last_entry})
+            for (const auto& [name, function] : order)
+                benchmark::RegisterBenchmark(name, function)->Args({size, where})->Repetitions(5)->UseRealTime();
+}
 
 void print_ratios(const RatioReporter& r) {
-    print_ratio_table(r, {
-        {"typed char / memcpy, 1M", "BM_TypeCharacter/1000000", "BM_TwoMemcpy/1000000", 4},
-        {"typed char / memcpy, 1k", "BM_TypeCharacter/1000", "BM_TwoMemcpy/1000", 0},
-        {"typed char 1M / 1k", "BM_TypeCharacter/1000000", "BM_TypeCharacter/1000", 0},
-        {"data view row fill 1M / 1k", "BM_FillDataViewRows/1000000", "BM_FillDataViewRows/1000", 3},
-    });
+    // "BM_X/size/where": each size against 10,000 entries at the same place.
+    auto rows = [](const char* what, const char* name, const char* where, double limit) {
+        return RatioScaleRow{what, std::string(name) + "/%s/" + where, limit};
+    };
+    print_scale_table(r,
+                      {
+                          rows("typing + Backspace, first entry", "BM_TypeAndBackspace", "0", 2),
+                          rows("typing + Backspace, last entry", "BM_TypeAndBackspace", "1", 2),
+                          rows("typing + Delete, first entry", "BM_TypeAndDelete", "0", 2),
+                          rows("typing + Delete, last entry", "BM_TypeAndDelete", "1", 2),
+                          rows("Enter + Backspace, first entry", "BM_EnterAndBackspace", "0", 2),
+                          rows("Enter + Backspace, last entry", "BM_EnterAndBackspace", "1", 2),
+                          rows("data view row fill, first entry", "BM_FillDataViewRows", "0", 2),
+                      },
+                      "10000", {"10000", "100000", "1000000"});
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return run_benchmarks(argc, argv, print_ratios); }
+int main(int argc, char** argv) {
+    register_benchmarks();
+    return run_benchmarks(argc, argv, print_ratios);
+}

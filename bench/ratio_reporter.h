@@ -27,6 +27,16 @@ public:
         }
         ConsoleReporter::ReportRuns(runs);
     }
+    // The median of a benchmark's runs, in its own time unit; 0 when it did
+    // not run.
+    double median(const std::string& name) const {
+        const std::vector<double>* runs = runs_of(name);
+        if (!runs) return 0;
+        std::vector<double> sorted = *runs;
+        std::sort(sorted.begin(), sorted.end());
+        const std::size_t half = sorted.size() / 2;
+        return sorted.size() % 2 ? sorted[half] : (sorted[half - 1] + sorted[half]) / 2;
+    }
     // measured / baseline, or 0 when either did not run. Run as often as
     // each other, the k-th runs of both are a pair measured close together
     // and the median of the pairs' ratios counts: a slow spell of a shared
@@ -101,6 +111,75 @@ inline void print_ratio_table(const RatioReporter& r, const std::vector<RatioRow
             std::printf(" %6.1fx %s %s\n", row.limit, within ? "ok" : "OVER", row.note);
         else
             std::printf(" %7s %s\n", "-", row.note);
+    }
+}
+
+// One line of a scale table: the same benchmark at several sizes, each
+// against itself at the base size. `pattern` holds "%s" where the size goes
+// in the name ("BM_X/%s/1").
+struct RatioScaleRow {
+    const char* what;
+    std::string pattern;
+    double limit;
+};
+
+// Prints the rows, one column per size; bounds apply to every size.
+inline void print_scale_table(const RatioReporter& r, const std::vector<RatioScaleRow>& rows, const char* base,
+                              std::initializer_list<const char*> sizes) {
+    auto name = [](const std::string& pattern, const char* size) {
+        std::string out = pattern;
+        out.replace(out.find("%s"), 2, size);
+        return out;
+    };
+    std::printf("\n%-48s", ("ratio to the same at " + std::string(base)).c_str());
+    for (const char* s : sizes) std::printf(" %10s", s);
+    std::printf(" %7s\n", "limit");
+    for (const RatioScaleRow& row : rows) {
+        std::printf("%-48s", row.what);
+        bool within = true;
+        for (const char* s : sizes) {
+            const double ratio = r.ratio(name(row.pattern, s), name(row.pattern, base));
+            if (ratio <= 0) {
+                std::printf(" %10s", "-");
+                continue;
+            }
+            within = within && ratio <= row.limit;
+            std::printf(" %10.2f", ratio);
+        }
+        std::printf(" %6.1fx %s\n", row.limit, within ? "ok" : "OVER");
+    }
+}
+
+// One line of a table of times: a benchmark at several sizes (`pattern` as
+// in RatioScaleRow), the median run in the benchmark's unit, and the bound
+// that applies at the largest size.
+struct TimeRow {
+    const char* what;
+    std::string pattern;
+    double limit;
+};
+
+inline void print_time_table(const RatioReporter& r, const std::vector<TimeRow>& rows, const char* unit,
+                             std::initializer_list<const char*> sizes) {
+    std::printf("\n%-48s", (std::string("time, ") + unit).c_str());
+    for (const char* s : sizes) std::printf(" %10s", s);
+    std::printf(" %7s\n", "limit");
+    for (const TimeRow& row : rows) {
+        std::printf("%-48s", row.what);
+        double last = 0;
+        for (const char* s : sizes) {
+            std::string name = row.pattern;
+            name.replace(name.find("%s"), 2, s);
+            last = r.median(name);
+            if (last <= 0)
+                std::printf(" %10s", "-");
+            else
+                std::printf(" %10.1f", last);
+        }
+        if (row.limit > 0)
+            std::printf(" %7.0f %s\n", row.limit, last > 0 && last <= row.limit ? "ok" : "OVER");
+        else
+            std::printf(" %7s\n", "-");
     }
 }
 

@@ -135,10 +135,11 @@ void sort(Store& store) {
     Port& port = store.port();
 
     std::vector<std::int32_t> order;
+    HeadingNeighbours neighbours;
     TextBuffer sorted;
     try {
-        const HeadingText headings = [&store](std::int32_t from, std::int32_t to) { return store.text_range(from, to); };
-        order = sorted_entry_order(headings, entry_bounds(store));
+        order = sorted_entry_order({store.text_before_gap(), store.text_after_gap()}, entry_bounds(store),
+                                   sort_fold_table(), &neighbours);
         sorted = store.allocate_text(store.text_length() + text_headroom);
     } catch (const std::bad_alloc&) {
         order = {};
@@ -154,6 +155,7 @@ void sort(Store& store) {
     const std::vector<std::int32_t> starts = starts_in_order(store, std::move(order));
     store.adopt_text(std::move(sorted), store.text_length());
     reindex_unmodified(store, starts);
+    store.set_heading_prefixes(std::move(neighbours.shared), std::move(neighbours.first));
     show_sorted_position(store, cursor_row);
 }
 

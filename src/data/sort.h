@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -36,18 +35,36 @@ std::int32_t heading_length(const std::uint8_t* entry);
 HeadingOrder compare_headings(const std::uint8_t* a, const std::uint8_t* b,
                               const FoldTable& fold = sort_fold_table());
 
-// Where the sort reads headings: the text bytes [from, to) in one piece.
-// The ranges it asks for lie inside one heading each.
-using HeadingText = std::function<std::string_view(std::int32_t from, std::int32_t to)>;
+// The text as two runs of bytes, one behind the other (the store's text
+// around its gap; a text in one piece has an empty second run).
+struct TextParts {
+    std::string_view before, after;
+};
 
 // The sorted order of the entries: element p is the number (in the present
 // order) of the entry that ends up at position p. `entry_starts` holds the
 // start of every entry plus, last, the end of the last entry.
-std::vector<std::int32_t> sorted_entry_order(const HeadingText& text, std::span<const std::int32_t> entry_starts,
-                                             const FoldTable& fold = sort_fold_table());
+// What the type-ahead search learns from a sort: in the sorted order, how
+// many folded bytes each heading shares with the one before it, and the
+// first folded byte of each (the byte itself below 32).
+struct HeadingNeighbours {
+    std::vector<std::uint8_t> shared, first;
+};
+// With `neighbours`, those are filled in too.
+std::vector<std::int32_t> sorted_entry_order(const TextParts& text, std::span<const std::int32_t> entry_starts,
+                                             const FoldTable& fold = sort_fold_table(),
+                                             HeadingNeighbours* neighbours = nullptr);
 // The same on a text in one piece.
 std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,
                                              const FoldTable& fold = sort_fold_table());
+
+// The ways the order is worked out, each giving the same order: the
+// finger's walk on a linked list, a list of blocks over ranks, a tree over
+// ranks. sorted_entry_order uses the first that stays cheap; tests compare
+// each on its own.
+enum class OrderWay { walk, blocks, tree };
+std::vector<std::int32_t> sorted_entry_order_by(OrderWay way, const std::uint8_t* text,
+                                                std::span<const std::int32_t> entry_starts);
 
 // Writes the entries in `order` one after the other into `out`, followed by
 // the bytes from `tail_start` to `text_length` (text that belongs to no

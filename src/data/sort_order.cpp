@@ -94,13 +94,28 @@ int pack_folded(const std::uint8_t* h, std::uint64_t* words) {
 // The folded headings of all entries.
 class HeadingKeys {
 public:
-    HeadingKeys(const HeadingText& text, std::span<const std::int32_t> starts, const FoldTable& fold) {
+    HeadingKeys(const TextParts& text, std::span<const std::int32_t> starts, const FoldTable& fold) {
         const std::size_t count = starts.size() - 1;
         keys_.resize(count);
         tails_.reserve(count * 4);
+        const auto split = static_cast<std::int32_t>(text.before.size());
+        std::array<char, heading_columns> straddling;
         for (std::size_t e = 0; e < count; ++e) {
+            // A heading ends inside its entry, at its terminator at the latest.
             const std::int32_t start = starts[e];
-            read(keys_[e], text(start, std::min(starts[e + 1], start + heading_columns)), fold);
+            const std::int32_t end = std::min(starts[e + 1], start + heading_columns);
+            std::string_view heading;
+            if (end <= split) {
+                heading = text.before.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+            } else if (start >= split) {
+                heading = text.after.substr(static_cast<std::size_t>(start - split), static_cast<std::size_t>(end - start));
+            } else {
+                const auto first = static_cast<std::size_t>(split - start);
+                text.before.copy(straddling.data(), first, static_cast<std::size_t>(start));
+                text.after.copy(straddling.data() + first, static_cast<std::size_t>(end - split), 0);
+                heading = {straddling.data(), static_cast<std::size_t>(end - start)};
+            }
+            read(keys_[e], heading, fold);
         }
     }
 
@@ -120,6 +135,25 @@ public:
         const Key& y = key(b);
         return x.length == y.length && x.word[0] == y.word[0] && x.word[1] == y.word[1] && difference(x, y) == 0;
     }
+    // The first folded byte, or the heading's first byte when it has none.
+    std::uint8_t first(std::int32_t e) const {
+        const Key& k = key(e);
+        return k.length > 0 ? static_cast<std::uint8_t>(k.word[0] >> 56) : k.control;
+    }
+    // How many folded bytes the two headings share from their start.
+    std::uint8_t shared(std::int32_t a, std::int32_t b) const {
+        const Key& x = key(a);
+        const Key& y = key(b);
+        const int common = std::min(x.length, y.length);
+        for (int w = 0; w < 2; ++w) {
+            const std::uint64_t d = x.word[w] ^ y.word[w];
+            if (d != 0) return static_cast<std::uint8_t>(std::min(common, w * 8 + std::countl_zero(d) / 8));
+        }
+        if (common <= packed_bytes) return static_cast<std::uint8_t>(common);
+        const std::uint8_t* p = tails_.data() + x.tail;
+        const auto n = static_cast<std::size_t>(common - packed_bytes);
+        return static_cast<std::uint8_t>(packed_bytes + (std::mismatch(p, p + n, tails_.data() + y.tail).first - p));
+    }
     bool is_prefix(std::int32_t a, std::int32_t of) const {
         return key(a).length <= key(of).length && difference(key(a), key(of)) == 0;
     }
@@ -138,6 +172,7 @@ private:
         std::uint64_t word[2] = {0, 0};
         std::uint32_t tail = 0;
         std::uint8_t length = 0;
+        std::uint8_t control = 0;  // the first byte of an empty heading
     };
 
     const Key& key(std::int32_t e) const { return keys_[static_cast<std::size_t>(e)]; }
@@ -159,6 +194,7 @@ private:
         if (c == packed_bytes)
             for (; c < n && h[c] >= 32; ++c) tails_.push_back(fold[h[c]]);
         k.length = static_cast<std::uint8_t>(c);
+        if (c == 0 && n > 0) k.control = h[0];
     }
 
     std::span<const std::uint8_t> tail(const Key& k) const {
@@ -195,7 +231,7 @@ private:
 // sorted book and for one whose few moved entries walk far (an entry that
 // moves back by d positions costs its walk and the next entry's, 2d), while
 // a book in random order, whose walks grow with the list, gives up early.
-std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys) {
+std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys, bool patient = false) {
     const std::int32_t count = keys.count();
     std::vector<std::int32_t> next(static_cast<std::size_t>(count), -1), prev(static_cast<std::size_t>(count), -1);
     auto at = [](std::vector<std::int32_t>& v, std::int32_t i) -> std::int32_t& { return v[static_cast<std::size_t>(i)]; };
@@ -247,7 +283,7 @@ std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys) {
             break;
         }
         }
-        if (steps > 16 * std::int64_t{x} + count) return std::nullopt;
+        if (!patient && steps > 16 * std::int64_t{x} + count) return std::nullopt;
     }
     std::vector<std::int32_t> order;
     order.reserve(static_cast<std::size_t>(count));
@@ -388,7 +424,7 @@ public:
         blocks_.reserve(most);
     }
 
-    std::optional<std::vector<std::int32_t>> place_all() {
+    std::optional<std::vector<std::int32_t>> place_all(bool patient = false) {
         const auto count = static_cast<std::int32_t>(lo_.size());
         std::int64_t hops = 0;
         if (count > 0) {
@@ -397,7 +433,7 @@ public:
         }
         for (std::int32_t x = 1; x < count; ++x) {
             hops += place(x);
-            if (hops > 16 * std::int64_t{x} + count) return std::nullopt;
+            if (!patient && hops > 16 * std::int64_t{x} + count) return std::nullopt;
         }
         std::vector<std::int32_t> out;
         out.reserve(lo_.size());
@@ -785,26 +821,68 @@ HeadingOrder compare_headings(const std::uint8_t* a, const std::uint8_t* b, cons
     return HeadingOrder::equal;
 }
 
-std::vector<std::int32_t> sorted_entry_order(const HeadingText& text, std::span<const std::int32_t> entry_starts,
-                                             const FoldTable& fold) {
-    if (entry_starts.size() < 2) return {};
-    const HeadingKeys keys(text, entry_starts, fold);
-    if (std::optional<std::vector<std::int32_t>> walked = walk_in_list(keys)) return std::move(*walked);
+namespace {
+
+std::vector<std::int32_t> by_tree(const Ranks& ranks) {
+    FingerList list(ranks);
+    for (std::int32_t e = 0; e < static_cast<std::int32_t>(ranks.lo.size()); ++e) list.place(e);
+    return list.order();
+}
+
+// The ways in turn, each while it stays cheap; `only` forces one.
+std::vector<std::int32_t> order_of(const HeadingKeys& keys, std::optional<OrderWay> only = std::nullopt) {
+    if (only == OrderWay::walk) return *walk_in_list(keys, true);
+    if (!only) {
+        if (std::optional<std::vector<std::int32_t>> walked = walk_in_list(keys)) return std::move(*walked);
+    }
     std::vector<std::int32_t> sorted;
     const Ranks ranks = rank_headings(keys, sorted);
-    if (ranks.strict) return sorted;
-    if (std::optional<std::vector<std::int32_t>> blocked = BlockList(ranks).place_all()) return std::move(*blocked);
-    FingerList list(ranks);
-    for (std::int32_t e = 0; e < keys.count(); ++e) list.place(e);
-    return list.order();
+    if (ranks.strict && only != OrderWay::blocks && only != OrderWay::tree) return sorted;
+    if (ranks.strict) {
+        // Ranks of a strict order for the ways that need them: all apart.
+        Ranks apart;
+        apart.lo.resize(sorted.size());
+        for (std::size_t r = 0; r < sorted.size(); ++r) apart.lo[static_cast<std::size_t>(sorted[r])] = static_cast<std::int32_t>(r);
+        apart.hi = apart.lo;
+        return only == OrderWay::blocks ? *BlockList(apart).place_all(true) : by_tree(apart);
+    }
+    if (only == OrderWay::blocks) return *BlockList(ranks).place_all(true);
+    if (!only) {
+        if (std::optional<std::vector<std::int32_t>> blocked = BlockList(ranks).place_all()) return std::move(*blocked);
+    }
+    return by_tree(ranks);
+}
+
+}  // namespace
+
+std::vector<std::int32_t> sorted_entry_order_by(OrderWay way, const std::uint8_t* text,
+                                                std::span<const std::int32_t> entry_starts) {
+    if (entry_starts.size() < 2) return {};
+    const auto length = static_cast<std::size_t>(entry_starts.back());
+    const HeadingKeys keys(TextParts{{reinterpret_cast<const char*>(text), length}, {}}, entry_starts, sort_fold_table());
+    return order_of(keys, way);
+}
+
+std::vector<std::int32_t> sorted_entry_order(const TextParts& text, std::span<const std::int32_t> entry_starts,
+                                             const FoldTable& fold, HeadingNeighbours* neighbours) {
+    if (entry_starts.size() < 2) return {};
+    const HeadingKeys keys(text, entry_starts, fold);
+    std::vector<std::int32_t> order = order_of(keys);
+    if (neighbours != nullptr) {
+        neighbours->shared.assign(order.size(), 0);
+        neighbours->first.resize(order.size());
+        for (std::size_t p = 0; p < order.size(); ++p) {
+            neighbours->first[p] = keys.first(order[p]);
+            if (p > 0) neighbours->shared[p] = keys.shared(order[p - 1], order[p]);
+        }
+    }
+    return order;
 }
 
 std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,
                                              const FoldTable& fold) {
-    const HeadingText plain = [text](std::int32_t from, std::int32_t to) {
-        return std::string_view(reinterpret_cast<const char*>(text) + from, static_cast<std::size_t>(to - from));
-    };
-    return sorted_entry_order(plain, entry_starts, fold);
+    const auto length = static_cast<std::size_t>(entry_starts.empty() ? 0 : entry_starts.back());
+    return sorted_entry_order(TextParts{{reinterpret_cast<const char*>(text), length}, {}}, entry_starts, fold);
 }
 
 void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,

@@ -33,6 +33,11 @@ public:
     // Bytes that can be inserted before the block must grow.
     std::int32_t room() const { return block_.capacity() - text_guard - length_; }
 
+    // The text as the two runs of bytes before and behind the gap.
+    std::string_view before_gap() const { return {block_.data(), static_cast<std::size_t>(part1_)}; }
+    std::string_view after_gap() const {
+        return {block_.data() + part1_ + gap_length(), static_cast<std::size_t>(length_ - part1_)};
+    }
     // Byte p of the text, 0 <= p < length().
     char at(std::int32_t p) const { return p < part1_ ? block_.data()[p] : block_.data()[p + gap_length()]; }
     // The first offset in [from, to) holding `c`, or -1.

@@ -147,6 +147,7 @@ bool Store::grow_text(std::int32_t length) {
 
 char* Store::rewrite_text() {
     if (!text_) return nullptr;
+    text_changed();
     copy_undo_text();
     index_stale_ = true;
     return text_.contiguous();
@@ -160,6 +161,7 @@ void Store::set_text_length(std::int32_t length) {
 
 void Store::recode_text(const Recoding& recoding) {
     if (!text_) return;
+    text_changed();
     copy_undo_text();
     recode(text_.contiguous(), static_cast<std::size_t>(text_.length()), recoding);
 }
@@ -171,6 +173,7 @@ void Store::adopt_text(TextBuffer buffer, std::int32_t length) {
     SplitText outgoing(std::move(buffer), length);
     outgoing.swap(text_);
     keep_undo_text(outgoing);
+    text_changed();
     released_ = false;
     current_entry_ = -1;
     index_stale_ = true;
@@ -186,6 +189,7 @@ void Store::adopt_length(std::int32_t length) {
 }
 
 bool Store::reset_store() {
+    text_changed();
     SplitText outgoing;
     outgoing.swap(text_);
     keep_undo_text(outgoing);
@@ -206,6 +210,7 @@ bool Store::reset_store() {
 }
 
 void Store::release_store() {
+    text_changed();
     SplitText outgoing;
     outgoing.swap(text_);
     keep_undo_text(outgoing);
@@ -244,6 +249,7 @@ bool Store::replace_text(std::int32_t at, std::int32_t removed, std::string_view
 
 // The change itself: the bytes, then the index around them.
 void Store::splice(std::int32_t at, std::int32_t removed, std::string_view bytes) {
+    text_changed();
     text_.remove(at, removed);
     text_.insert(at, bytes);
     reindex_around(at, removed, static_cast<std::int32_t>(bytes.size()));
@@ -394,6 +400,42 @@ void Store::show_title() {
     if (!port_.frame.main_window_exists()) return;
     const auto end = std::find(title_.begin(), title_.end(), '\0');
     port_.frame.set_window_title(std::string_view(title_.data(), static_cast<std::size_t>(end - title_.begin())));
+}
+
+// ---- Heading prefixes ---------------------------------------------------------------
+
+const CommonPrefixes& Store::heading_prefixes() const {
+    if (heading_prefixes_current_) return heading_prefixes_;
+    const auto& fold = fold_table(2);
+    const std::int32_t count = index_.count();
+    std::vector<std::uint8_t> shared(static_cast<std::size_t>(count), 0);
+    std::vector<std::uint8_t> first(static_cast<std::size_t>(count), 0);
+    auto heading = [this](std::int32_t e) {
+        const std::string_view h = text_range(index_.at(e), index_.at(e) + row_bytes - 1);
+        return h.substr(0, static_cast<std::size_t>(std::find_if(h.begin(), h.end(), [](char c) {
+                                                        return static_cast<std::uint8_t>(c) < 32;
+                                                    }) - h.begin()));
+    };
+    for (std::int32_t e = 0; e < count; ++e)
+        first[static_cast<std::size_t>(e)] = fold[static_cast<std::uint8_t>(char_at_or_nul(index_.at(e)))];
+    for (std::int32_t e = 1; e < count; ++e) {
+        const std::string_view a = heading(e - 1), b = heading(e);
+        std::size_t c = 0;
+        while (c < a.size() && c < b.size() &&
+               fold[static_cast<std::uint8_t>(a[c])] == fold[static_cast<std::uint8_t>(b[c])])
+            ++c;
+        shared[static_cast<std::size_t>(e)] = static_cast<std::uint8_t>(c);
+    }
+    heading_prefixes_.assign(std::move(shared), std::move(first));
+    heading_prefixes_current_ = true;
+    return heading_prefixes_;
+}
+
+void Store::set_heading_prefixes(std::vector<std::uint8_t> shared, std::vector<std::uint8_t> first) {
+    const auto count = static_cast<std::size_t>(index_.count());
+    if (shared.size() != count || first.size() != count) return;
+    heading_prefixes_.assign(std::move(shared), std::move(first));
+    heading_prefixes_current_ = true;
 }
 
 // ---- Lines and rows -------------------------------------------------------------
@@ -594,6 +636,7 @@ void Store::swap_undo_snapshot() {
     } else {
         text_.swap(undo_.text);
         index_stale_ = true;
+        text_changed();
     }
     std::swap(view_, undo_.view);
     const bool data_view_active =

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "data/block.h"
+#include "data/common_prefixes.h"
 #include "data/entry_starts.h"
 #include "data/split_text.h"
 #include "port/port.h"
@@ -115,6 +116,8 @@ public:
     std::int32_t text_capacity() const { return text_.capacity(); }
     // Byte p, 0 <= p < text_length().
     char char_at(std::int32_t p) const { return text_.at(p); }
+    // The same, NUL past the end of the text.
+    char char_at_or_nul(std::int32_t p) const { return p >= 0 && p < text_.length() ? text_.at(p) : '\0'; }
     void copy_text(std::int32_t from, std::int32_t to, char* out) const { text_.copy_out(from, to, out); }
     // The bytes [from, to) in one piece (clamped to the text). A view of
     // another range that does not overlap this one stays valid; any change
@@ -122,6 +125,9 @@ public:
     std::string_view text_range(std::int32_t from, std::int32_t to) const;
     // The whole text in one piece.
     std::string_view text_view() const;
+    // The text as it stands, in the two runs before and behind its gap.
+    std::string_view text_before_gap() const { return text_.before_gap(); }
+    std::string_view text_after_gap() const { return text_.after_gap(); }
     // The line starts of the entry beginning at `entry_start`, as
     // scan_line_starts finds them.
     std::vector<std::int32_t> line_starts_of(std::int32_t entry_start) const {
@@ -178,6 +184,13 @@ public:
     // removing whole entries) and hands them to reindex_known.
     std::int32_t* entry_index_for_rewrite() { return index_.settled(); }
     std::int32_t index_capacity() const { return index_.capacity(); }
+
+    // How many folded bytes (sort folding) each heading shares with the one
+    // before it, worked out from the text when it changed since.
+    const CommonPrefixes& heading_prefixes() const;
+    // For sort, which knows them for the order it made: the bytes shared
+    // with the heading before and the first folded byte of each heading.
+    void set_heading_prefixes(std::vector<std::uint8_t> shared, std::vector<std::uint8_t> first);
 
     // ---- Current entry and its lines ------------------------------------
     std::int32_t current_entry() const { return current_entry_; }
@@ -303,6 +316,7 @@ private:
     void keep_undo_text(SplitText& outgoing);
     void copy_undo_text();
     bool check_undo(std::string* why) const;
+    void text_changed() { heading_prefixes_current_ = false; }
 
     Port& port_;
     ViewState& view_;
@@ -313,6 +327,8 @@ private:
     // True while the index does not describe the text (after a rewrite in
     // place, until the next reindex).
     bool index_stale_ = false;
+    mutable CommonPrefixes heading_prefixes_;
+    mutable bool heading_prefixes_current_ = false;
     bool released_ = true;
     std::int32_t current_entry_ = -1;
     std::vector<std::int32_t> line_index_;

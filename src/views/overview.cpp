@@ -69,24 +69,31 @@ void TypeAheadText::clear() {
 
 // ---- Prefix search ----------------------------------------------------------------
 
+// Entries are looked at one by one as the search walks the list, but an
+// entry whose heading shares more folded bytes with the one before it than
+// that one matched of the pattern behaves exactly as that one did: the same
+// bytes match and the same byte decides. So the walk jumps from each entry
+// it looks at to the next that shares no more than that (in a sorted book,
+// where the first letter or the matched part changes).
 std::int32_t prefix_search(const Store& store, const char* pattern) {
     const auto& fold = fold_table(2);
     const auto* p = reinterpret_cast<const std::uint8_t*>(pattern);
     const std::int32_t count = store.entry_count();
     if (count <= 0) return 0;
-    const auto* text = reinterpret_cast<const std::uint8_t*>(store.text_view().data());
+    const CommonPrefixes& shared = store.heading_prefixes();
 
     std::int32_t best = -1;
     std::int32_t best_entry = 0;
-    // The first entry whose first letter comes after the pattern's, noted on
-    // the way so that a search without any match needs no second pass.
-    std::int32_t first_higher = -1;
     std::int32_t j = 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::uint8_t* heading = text + store.entry_start(i);
-        if (first_higher < 0 && heading[0] >= 32 && fold[p[0]] < fold[heading[0]]) first_higher = i;
+    for (std::int32_t i = 0; i < count;) {
+        const std::int32_t start = store.entry_start(i);
+        const auto heading = store.text_range(start, start + heading_columns);
+        auto byte = [&heading](std::int32_t k) {
+            return k < static_cast<std::int32_t>(heading.size()) ? static_cast<std::uint8_t>(heading[static_cast<std::size_t>(k)])
+                                                                 : std::uint8_t{0};
+        };
         for (j = 0; j < heading_columns; ++j) {
-            const std::uint8_t c = heading[j];
+            const std::uint8_t c = byte(j);
             if (c < 32 || p[j] < 32) break;
             if (fold[c] != fold[p[j]]) {
                 // The list has run past the pattern: this entry is the place.
@@ -97,11 +104,20 @@ std::int32_t prefix_search(const Store& store, const char* pattern) {
         if (p[j] == 0) return i;
         if (j < best) return best_entry;
         best = j;
-        best_entry = i;
+        // The entries that share more than j bytes with this one end as it
+        // did; while nothing matched, so do all up to the next that begins
+        // with the pattern's first letter.
+        const std::int32_t next =
+            j == 0 ? shared.next_beginning_with(i + 1, fold[p[0]]) : shared.next_at_most(i + 1, j);
+        best_entry = next - 1;
+        i = next;
     }
     // Not even the first letter matched at the end of the list: take the
     // first entry whose first letter comes after it.
-    if (j == 0 && p[0] >= 32 && first_higher >= 0) return first_higher;
+    if (j == 0 && p[0] >= 32) {
+        const std::int32_t first_higher = shared.first_beginning_above(fold[p[0]]);
+        if (first_higher >= 0) return first_higher;
+    }
     return best_entry;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -588,6 +589,76 @@ TEST(FoldChar, FollowsCharUpperAndTheUmlautRule) {
     EXPECT_EQ(fold_char(0xE9, 2), 0xC9);
     EXPECT_EQ(fold_char('a', 0), 'a');
     EXPECT_EQ(fold_char(0xF6, 3), 0xF6);
+}
+
+// Edits anywhere (making and breaking entry terminators), reads that move
+// the gap, undo swaps and whole rewrites, against a plain string: the text,
+// the entry index and what Undo brings back must be the string's, and the
+// store sound after every step.
+TEST_F(StoreTest, EditsAndUndoAgreeWithAPlainText) {
+    std::mt19937 random(41);
+    const char alphabet[] = {'\r', '\n', '\r', '\n', 'a', 'b', ' ', '\xe4'};
+    auto some_bytes = [&](std::size_t most) {
+        std::string s(random() % (most + 1), ' ');
+        for (char& c : s) c = alphabet[random() % sizeof alphabet];
+        return s;
+    };
+    auto starts_of = [](const std::string& text) {
+        std::vector<std::int32_t> starts{0};
+        for (std::int32_t end : terminator_ends(text)) starts.push_back(end);
+        starts.push_back(static_cast<std::int32_t>(text.size()));
+        return starts;
+    };
+    for (int round = 0; round < 40; ++round) {
+        std::string model;
+        for (int e = 0; e < 30; ++e) model += "entry " + std::to_string(e) + "\r\nline\r\n\r\n";
+        load(model);
+        std::optional<std::string> undo;  // the text a swap brings back
+        for (int step = 0; step < 300; ++step) {
+            const auto length = static_cast<std::int32_t>(model.size());
+            const std::int32_t at = length == 0 ? 0 : static_cast<std::int32_t>(random() % static_cast<unsigned>(length + 1));
+            switch (random() % 10) {
+            case 0:
+                store.take_undo_snapshot();
+                undo = model;
+                break;
+            case 1:
+                if (undo) {
+                    store.swap_undo_snapshot();
+                    std::swap(*undo, model);
+                }
+                break;
+            case 2: {  // a read in one piece moves the gap; the bytes stay
+                const std::int32_t to = std::min(length, at + static_cast<std::int32_t>(random() % 40));
+                ASSERT_EQ(store.text_range(at, to), model.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(to - at)));
+                break;
+            }
+            case 3:
+                if (random() % 4 == 0) {  // a rewrite in place, as the data check does
+                    store.rewrite_text()[0] = 'R';
+                    if (!model.empty()) model[0] = 'R';
+                    store.reindex();
+                }
+                break;
+            default: {
+                const std::int32_t removed = std::min<std::int32_t>(static_cast<std::int32_t>(random() % 12), length - at);
+                const std::string bytes = some_bytes(10);
+                ASSERT_TRUE(store.replace_text(at, removed, bytes));
+                store.reindex();
+                model.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(removed), bytes);
+                break;
+            }
+            }
+            std::string why;
+            ASSERT_TRUE(store.check(&why)) << why << " round " << round << " step " << step;
+            std::string copy(static_cast<std::size_t>(store.text_length()), '\0');
+            store.copy_text(0, store.text_length(), copy.data());
+            ASSERT_EQ(copy, model) << "round " << round << " step " << step;
+            ASSERT_EQ(slots(), starts_of(model)) << "round " << round << " step " << step;
+            const std::int32_t k = store.entry_at(at);
+            ASSERT_TRUE(store.entry_start(k) <= at && (k == store.entry_count() || at < store.entry_start(k + 1)));
+        }
+    }
 }
 
 }  // namespace
