@@ -22,6 +22,7 @@
 #endif
 
 #include "data/address_file.h"
+#include "data/sort.h"
 #include "data/store.h"
 #include "generate.h"
 #include "../tests/support/fake_port.h"
@@ -62,10 +63,16 @@ void settle_disk() {
 #endif
 }
 
-std::string file_of(std::int64_t entries, bool protected_file) {
-    const fs::path p = folder() / ((protected_file ? "p" : "u") + std::to_string(entries) + ".adr");
+enum class Kind { plain, protected_file, sorted };
+
+std::string sorted_text(const std::string& text);
+
+std::string file_of(std::int64_t entries, Kind kind) {
+    const bool protected_file = kind == Kind::protected_file;
+    const char* prefix = kind == Kind::plain ? "u" : protected_file ? "p" : "s";
+    const fs::path p = folder() / (prefix + std::to_string(entries) + ".adr");
     if (!fs::exists(p)) {
-        std::string bytes = book(entries);
+        std::string bytes = kind == Kind::sorted ? sorted_text(book(entries)) : book(entries);
         lumo::to_oem(bytes.data(), bytes.size());
         if (protected_file) {
             std::string header = "Pquimbel";
@@ -83,14 +90,20 @@ struct Loaded {
     NullPort null;
     lumo::ViewState view;
     lumo::Store store{null.port, view};
-    explicit Loaded(std::int64_t entries) {
-        const std::string& text = book(entries);
+    explicit Loaded(std::int64_t entries) : Loaded(book(entries)) {}
+    explicit Loaded(const std::string& text) {
         lumo::TextBuffer b = store.allocate_text(static_cast<std::int32_t>(text.size()) + lumo::text_headroom);
         std::memcpy(b.data(), text.data(), text.size());
         store.adopt_text(std::move(b), static_cast<std::int32_t>(text.size()));
         store.reindex();
     }
 };
+
+std::string sorted_text(const std::string& text) {
+    Loaded loaded(text);
+    lumo::sort(loaded.store);
+    return std::string(loaded.store.text_view());
+}
 
 void set_bytes(benchmark::State& state, std::size_t bytes) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
@@ -124,14 +137,14 @@ void stdio_read(const std::string& path, std::unique_ptr<char[]>& bytes, bool fr
 // Into one buffer kept from run to run, as the store keeps its buffer when a
 // book is read again: neither side pays for fresh pages.
 void BM_StdioRead(benchmark::State& state) {
-    const std::string path = file_of(state.range(0), false);
+    const std::string path = file_of(state.range(0), Kind::plain);
     std::unique_ptr<char[]> bytes;
     for (auto _ : state) stdio_read(path, bytes, false);
 }
 
 // Into fresh memory each time, the baseline of a read into a new store.
 void BM_StdioReadFresh(benchmark::State& state) {
-    const std::string path = file_of(state.range(0), false);
+    const std::string path = file_of(state.range(0), Kind::plain);
     std::unique_ptr<char[]> bytes;
     for (auto _ : state) stdio_read(path, bytes, true);
 }
@@ -195,7 +208,7 @@ void BM_KeystrokeFullScan(benchmark::State& state) { keystrokes(state, true); }
 // first read allocates the buffer, later ones reuse it (`cold`: every read
 // starts from a new empty store and takes fresh memory, shown only).
 void read_book(benchmark::State& state, bool protected_file, bool cold = false) {
-    const std::string path = file_of(state.range(0), protected_file);
+    const std::string path = file_of(state.range(0), protected_file ? Kind::protected_file : Kind::plain);
     NullPort null;
     lumo::ViewState view;
     lumo::Store store{null.port, view};
@@ -219,6 +232,29 @@ void read_book(benchmark::State& state, bool protected_file, bool cold = false) 
     }
 }
 void BM_ReadPlain(benchmark::State& state) { read_book(state, false); }
+
+// Opening a book as the program starts: a new empty store, the file read
+// into fresh memory and sorted.
+void open_and_sort(benchmark::State& state, Kind kind) {
+    const std::string path = file_of(state.range(0), kind);
+    NullPort null;
+    lumo::ViewState view;
+    lumo::FileState file;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto store = std::make_unique<lumo::Store>(null.port, view);
+        store->reset_store();
+        state.ResumeTiming();
+        if (lumo::read_address_file(*store, file, path, 0).status != lumo::ReadStatus::read)
+            state.SkipWithError("read failed");
+        lumo::sort(*store);
+        state.PauseTiming();
+        store.reset();
+        state.ResumeTiming();
+    }
+}
+void BM_OpenAndSortRandom(benchmark::State& state) { open_and_sort(state, Kind::plain); }
+void BM_OpenAndSortSorted(benchmark::State& state) { open_and_sort(state, Kind::sorted); }
 void BM_ReadPlainCold(benchmark::State& state) { read_book(state, false, true); }
 void BM_ReadProtected(benchmark::State& state) { read_book(state, true); }
 
@@ -253,6 +289,8 @@ void register_benchmarks() {
         {"BM_ReadProtected", BM_ReadProtected},
         {"BM_StdioReadFresh", BM_StdioReadFresh},
         {"BM_ReadPlainCold", BM_ReadPlainCold},
+        {"BM_OpenAndSortRandom", BM_OpenAndSortRandom},
+        {"BM_OpenAndSortSorted", BM_OpenAndSortSorted},
         {"BM_StdioCopyAndWrite", BM_StdioCopyAndWrite},
         {"BM_WritePlain", BM_WritePlain},
         {"BM_WriteProtected", BM_WriteProtected},
@@ -271,9 +309,17 @@ void print_ratios(const RatioReporter& reporter) {
         {"read plain / stdio read", "BM_ReadPlain", "BM_StdioRead", 3},
         {"read protected / stdio read", "BM_ReadProtected", "BM_StdioRead", 4},
         {"read plain into a new store / stdio read into new memory", "BM_ReadPlainCold", "BM_StdioReadFresh", 0},
+        {"open + sort, random order / stdio read into new memory", "BM_OpenAndSortRandom", "BM_StdioReadFresh", 4},
+        {"open + sort, sorted book / stdio read into new memory", "BM_OpenAndSortSorted", "BM_StdioReadFresh", 2},
         {"write plain / stdio copy+write", "BM_WritePlain", "BM_StdioCopyAndWrite", 2},
         {"write protected / stdio copy+write", "BM_WriteProtected", "BM_StdioCopyAndWrite", 2},
     }, {"10000", "100000", "1000000"}, {"100000", "1000000"});
+    print_time_table(reporter,
+                     {
+                         {"open + sort, random order", "BM_OpenAndSortRandom/%s", 250},
+                         {"open + sort, sorted book", "BM_OpenAndSortSorted/%s", 0},
+                     },
+                     "milliseconds", {"10000", "100000", "1000000"});
 }
 
 }  // namespace

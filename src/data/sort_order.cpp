@@ -135,6 +135,7 @@ public:
         const Key& y = key(b);
         return x.length == y.length && x.word[0] == y.word[0] && x.word[1] == y.word[1] && difference(x, y) == 0;
     }
+    void prefetch(std::int32_t e) const { __builtin_prefetch(&key(e)); }
     // The first folded byte, or the heading's first byte when it has none.
     std::uint8_t first(std::int32_t e) const {
         const Key& k = key(e);
@@ -306,26 +307,41 @@ std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector
     const std::int32_t count = keys.count();
     key_of.assign(static_cast<std::size_t>(count), 0);
     std::vector<std::int32_t> firsts;
-    std::vector<std::int32_t> table(64, -1);  // numbers of distinct headings; grows at half full
+    // Numbers of distinct headings with their hashes; grows at half full.
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::int32_t key = -1;
+    };
+    std::vector<Slot> table(64);
     std::size_t mask = table.size() - 1;
-    auto slot_of = [&](std::int32_t e) {
-        std::size_t s = static_cast<std::size_t>(keys.hash(e)) & mask;
-        while (table[s] >= 0 && !keys.same(firsts[static_cast<std::size_t>(table[s])], e)) s = (s + 1) & mask;
+    auto slot_of = [&](std::int32_t e, std::uint64_t hash) {
+        std::size_t s = static_cast<std::size_t>(hash) & mask;
+        while (table[s].key >= 0 &&
+               (table[s].hash != hash || !keys.same(firsts[static_cast<std::size_t>(table[s].key)], e)))
+            s = (s + 1) & mask;
         return s;
     };
     for (std::int32_t e = 0; e < count; ++e) {
-        const std::size_t s = slot_of(e);
-        if (table[s] < 0) {
-            table[s] = static_cast<std::int32_t>(firsts.size());
-            firsts.push_back(e);
-            if (firsts.size() * 2 > table.size()) {
-                table.assign(table.size() * 2, -1);
-                mask = table.size() - 1;
-                for (std::size_t k = 0; k < firsts.size(); ++k) table[slot_of(firsts[k])] = static_cast<std::int32_t>(k);
-            }
-            key_of[static_cast<std::size_t>(e)] = static_cast<std::int32_t>(firsts.size()) - 1;
-        } else {
-            key_of[static_cast<std::size_t>(e)] = table[s];
+        // A book of many equal headings has them next to each other often.
+        if (e > 0 && keys.same(e - 1, e)) {
+            key_of[static_cast<std::size_t>(e)] = key_of[static_cast<std::size_t>(e) - 1];
+            continue;
+        }
+        const std::uint64_t hash = keys.hash(e);
+        const std::size_t s = slot_of(e, hash);
+        if (table[s].key >= 0) {
+            key_of[static_cast<std::size_t>(e)] = table[s].key;
+            continue;
+        }
+        table[s] = {hash, static_cast<std::int32_t>(firsts.size())};
+        key_of[static_cast<std::size_t>(e)] = static_cast<std::int32_t>(firsts.size());
+        firsts.push_back(e);
+        if (firsts.size() * 2 > table.size()) {
+            std::vector<Slot> old(table.size() * 2);
+            old.swap(table);
+            mask = table.size() - 1;
+            for (const Slot& moved : old)
+                if (moved.key >= 0) table[slot_of(firsts[static_cast<std::size_t>(moved.key)], moved.hash)] = moved;
         }
     }
     return firsts;
@@ -872,6 +888,8 @@ std::vector<std::int32_t> sorted_entry_order(const TextParts& text, std::span<co
         neighbours->shared.assign(order.size(), 0);
         neighbours->first.resize(order.size());
         for (std::size_t p = 0; p < order.size(); ++p) {
+            // In a book that was in random order these keys lie anywhere.
+            if (p + 16 < order.size()) keys.prefetch(order[p + 16]);
             neighbours->first[p] = keys.first(order[p]);
             if (p > 0) neighbours->shared[p] = keys.shared(order[p - 1], order[p]);
         }
