@@ -5,7 +5,10 @@
 namespace lumo {
 
 Rect kept_below_toolbar(const Rect& place, std::int32_t toolbar_height) {
-    const std::int32_t top_limit = toolbar_height + 1;
+    // The toolbar covers the rows above `toolbar_height`; the arrangements
+    // place the views on that very row, which must stand, or the overview
+    // would lose its top pixel row to this rule after every placement.
+    const std::int32_t top_limit = toolbar_height;
     if (place.y >= top_limit) return place;
     Rect kept = place;
     kept.height = std::max(0, kept.height - (top_limit - place.y));
