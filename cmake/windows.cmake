@@ -5,7 +5,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 1252")
 
 # Statically linked, so the exe runs on a bare Windows.
 set(LUMO_STATIC -static -static-libgcc -static-libstdc++)
-set(LUMO_WIN_LIBS user32 gdi32 comdlg32 shell32 ole32 uuid)
+set(LUMO_WIN_LIBS user32 gdi32 comdlg32 comctl32 shell32 ole32 uuid)
 
 # The shell without its entry point, so the Win32 tests can link its pieces.
 file(GLOB LUMO_SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
