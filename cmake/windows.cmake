@@ -60,7 +60,7 @@ if(LUMO_WINDOWS_TESTS)
                                               ${CMAKE_SOURCE_DIR}/src/win32/resources)
   target_compile_definitions(e2e_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601
                              LUMO_EXE_NAME="lumo.exe")
-  target_link_libraries(e2e_tests PRIVATE lumo_core gtest_win user32 gdi32)
+  target_link_libraries(e2e_tests PRIVATE lumo_core gtest_win user32 gdi32 winspool)
   target_link_options(e2e_tests PRIVATE ${LUMO_STATIC})
   add_dependencies(e2e_tests lumo vornix)
   add_test(NAME e2e COMMAND e2e_tests --gtest_brief=1)
