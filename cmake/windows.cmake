@@ -5,6 +5,8 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 1252")
 
 # Statically linked, so the exe runs on a bare Windows.
 set(LUMO_STATIC -static -static-libgcc -static-libstdc++)
+# The programs a user gets carry no symbols in a release build.
+set(LUMO_RELEASE_STRIP $<$<CONFIG:Release>:-s>)
 set(LUMO_WIN_LIBS user32 gdi32 comdlg32 comctl32 shell32 ole32 uuid)
 
 # The shell without its entry point, so the Win32 tests can link its pieces.
@@ -18,15 +20,15 @@ target_link_libraries(lumo_shell PUBLIC lumo_core ${LUMO_WIN_LIBS})
 add_executable(lumo WIN32 ${CMAKE_SOURCE_DIR}/src/win32/winmain.cpp
                           ${CMAKE_SOURCE_DIR}/src/win32/resources/lumo.rc)
 target_link_libraries(lumo PRIVATE lumo_shell)
-target_link_options(lumo PRIVATE ${LUMO_STATIC})
+target_link_options(lumo PRIVATE ${LUMO_STATIC} ${LUMO_RELEASE_STRIP})
 
 # The calendar stand-in.
 file(GLOB LUMO_PEER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/peer/*.cpp)
-add_executable(vornix WIN32 ${LUMO_PEER_SOURCES})
+add_executable(vornix WIN32 ${LUMO_PEER_SOURCES} ${CMAKE_SOURCE_DIR}/peer/vornix.rc)
 target_include_directories(vornix PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(vornix PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
 target_link_libraries(vornix PRIVATE lumo_core user32 gdi32)
-target_link_options(vornix PRIVATE ${LUMO_STATIC})
+target_link_options(vornix PRIVATE ${LUMO_STATIC} ${LUMO_RELEASE_STRIP})
 
 # The help page beside the exe as DOC\V_LUMO.HTM, where F1 looks for it.
 set(LUMO_HELP_PAGE ${CMAKE_BINARY_DIR}/DOC/V_LUMO.HTM)
