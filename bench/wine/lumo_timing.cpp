@@ -1,12 +1,13 @@
-// End-to-end timing of lumo.exe as a user meets it: start-up on a generated
-// book until the calendar's greeting arrives (read and sort included), one
-// typed character in the data view, Tab back to the overview after a heading
-// edit (the sort of an otherwise sorted book), and the process's peak memory.
+// End-to-end timing of lumo.exe as a user meets it: start-up until the
+// calendar's greeting arrives (read and sort included) on a generated book in
+// random order and on the same book as lumo saves it (sorted), one typed
+// character in the data view, Tab back to the overview after a heading edit
+// (the sort of an otherwise sorted book), and the process's peak memory.
 // The program plays the calendar as the end-to-end tests do. It is a
 // measurement, not a test: nothing here decides whether ./test.sh passes.
 //
 // Usage: lumo_timing [ENTRIES...]   (default 10 10000 100000 1000000)
-// Each size runs three times; the table shows the medians (peak memory: the
+// Each size runs five times; the table shows the medians (peak memory: the
 // largest run).
 #include <windows.h>
 #include <psapi.h>
@@ -18,7 +19,10 @@
 #include <vector>
 
 #include "data/address_file.h"
+#include "data/sort.h"
+#include "data/store.h"
 #include "e2e/harness.h"
+#include "support/fake_port.h"
 #include "generate.h"
 #include "settings/configuration.h"
 
@@ -60,15 +64,29 @@ bool wait_for_greeting(FakeCalendar& calendar, DWORD ms) {
     }
 }
 
-// The book as a file holds it: the German letters in the file's code.
-std::string book_file(std::int32_t entries) {
+// The book as a file holds it: the German letters in the file's code; as
+// lumo saves it, sorted.
+std::string book_file(std::int32_t entries, bool saved) {
     std::string bytes = lumo::bench::generate_address_book(entries);
+    if (saved) {
+        lumo::testing::FakePort fake;
+        fake.window_exists = false;
+        lumo::ViewState view;
+        lumo::Store store{fake.port, view};
+        lumo::TextBuffer buffer = store.allocate_text(static_cast<std::int32_t>(bytes.size()) + lumo::text_headroom);
+        std::copy(bytes.begin(), bytes.end(), buffer.data());
+        store.adopt_text(std::move(buffer), static_cast<std::int32_t>(bytes.size()));
+        store.reindex();
+        lumo::sort(store);
+        bytes = std::string(store.text_view());
+    }
     lumo::to_oem(bytes.data(), bytes.size());
     return bytes;
 }
 
 struct Figures {
     double start_ms = 0;
+    double start_saved_ms = 0;
     double typed_ms = 0;
     double tab_back_ms = 0;
     double peak_mb = 0;
@@ -107,18 +125,32 @@ double peak_memory_mb(const Lumo& lumo) {
     return static_cast<double>(peak) / (1024.0 * 1024.0);
 }
 
-bool measure(const std::string& bytes, Figures& out) {
-    FakeCalendar calendar;
-    Lumo lumo;
+// Starts lumo on `bytes` as its last book; the time to the greeting.
+double start_on(Lumo& lumo, FakeCalendar& calendar, const std::string& bytes) {
     lumo::Settings settings = lumo::default_settings(lumo::LogFont{});
     lumo.write_file("book.adr", bytes);
     lumo::set_text(settings.file_name, lumo.folder() + "book.adr");
     const auto config = lumo::configuration_bytes(settings);
     lumo.write_file(std::string(lumo::configuration_file_name), std::string(config.begin(), config.end()));
-
     const double t = now_ms();
-    if (!lumo.start() || !wait_for_greeting(calendar, 120000)) return false;
-    out.start_ms = now_ms() - t;
+    if (!lumo.start() || !wait_for_greeting(calendar, 120000)) return -1;
+    return now_ms() - t;
+}
+
+// Start-up on the book as saved, then on the book in random order, which
+// is typed in and sorted.
+bool measure(const std::string& saved, const std::string& bytes, Figures& out) {
+    {
+        FakeCalendar calendar;
+        Lumo lumo;
+        out.start_saved_ms = start_on(lumo, calendar, saved);
+        if (out.start_saved_ms < 0) return false;
+        lumo.quit_discarding_changes();
+    }
+    FakeCalendar calendar;
+    Lumo lumo;
+    out.start_ms = start_on(lumo, calendar, bytes);
+    if (out.start_ms < 0) return false;
     if (!lumo.wait_for_main_window() || !lumo.wait_until([&] { return lumo.view(2) != nullptr; })) return false;
     const Session session(lumo);
 
@@ -155,25 +187,27 @@ int main(int argc, char** argv) {
     std::vector<std::int32_t> sizes;
     for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
     if (sizes.empty()) sizes = {10, 10000, 100000, 1000000};
-    std::printf("%10s %10s %12s %14s %10s %12s\n", "entries", "file MB", "start ms", "typed char ms",
-                "Tab ms", "peak MB");
+    std::printf("%10s %10s %12s %12s %14s %10s %12s\n", "entries", "file MB", "start ms", "start, saved",
+                "typed char ms", "Tab ms", "peak MB");
     for (const std::int32_t n : sizes) {
-        const std::string bytes = book_file(n);
-        std::vector<double> start, typed, tab;
+        const std::string bytes = book_file(n, false);
+        const std::string saved = book_file(n, true);
+        std::vector<double> start, start_saved, typed, tab;
         double peak = 0;
-        for (int run = 0; run < 3; ++run) {
+        for (int run = 0; run < 5; ++run) {
             Figures f;
-            if (!measure(bytes, f)) {
+            if (!measure(saved, bytes, f)) {
                 std::printf("%10d run %d failed\n", n, run);
                 continue;
             }
             start.push_back(f.start_ms);
+            start_saved.push_back(f.start_saved_ms);
             typed.push_back(f.typed_ms);
             tab.push_back(f.tab_back_ms);
             peak = std::max(peak, f.peak_mb);
         }
-        std::printf("%10d %10.1f %12.1f %14.2f %10.1f %12.1f\n", n, static_cast<double>(bytes.size()) / 1e6,
-                    median(start), median(typed), median(tab), peak);
+        std::printf("%10d %10.1f %12.1f %12.1f %14.2f %10.1f %12.1f\n", n, static_cast<double>(bytes.size()) / 1e6,
+                    median(start), median(start_saved), median(typed), median(tab), peak);
         std::fflush(stdout);
     }
     return 0;

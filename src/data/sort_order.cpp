@@ -392,36 +392,54 @@ Ranks rank_headings(const HeadingKeys& keys, std::vector<std::int32_t>& sorted) 
     return ranks;
 }
 
-// Bit j of the result: element j of the 64 satisfies the test (values
-// <= bound, or >= bound). Unused places hold values that never do.
-std::uint64_t at_most(const std::int32_t* values, std::int32_t bound) {
-    std::uint64_t mask = 0;
+// Bits 0 to 3: which of the four values from `values` are at most / at
+// least `bound`.
+unsigned four_at_most(const std::int32_t* values, std::int32_t bound) {
 #if defined(__SSE2__)
-    const __m128i limit = _mm_set1_epi32(bound);
-    for (int j = 0; j < 64; j += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
-        const auto above = static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(v, limit))));
-        mask |= (~above & 15u) << j;
-    }
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
+    return ~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(v, _mm_set1_epi32(bound))))) & 15u;
 #else
-    for (int j = 0; j < 64; ++j) mask |= std::uint64_t{values[j] <= bound} << j;
-#endif
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 4; ++k) mask |= unsigned{values[k] <= bound} << k;
     return mask;
+#endif
 }
 
-std::uint64_t at_least(const std::int32_t* values, std::int32_t bound) {
-    std::uint64_t mask = 0;
+unsigned four_at_least(const std::int32_t* values, std::int32_t bound) {
 #if defined(__SSE2__)
-    const __m128i limit = _mm_set1_epi32(bound);
-    for (int j = 0; j < 64; j += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + j));
-        const auto below = static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(v, limit))));
-        mask |= (~below & 15u) << j;
-    }
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values));
+    return ~static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(v, _mm_set1_epi32(bound))))) & 15u;
 #else
-    for (int j = 0; j < 64; ++j) mask |= std::uint64_t{values[j] >= bound} << j;
-#endif
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 4; ++k) mask |= unsigned{values[k] >= bound} << k;
     return mask;
+#endif
+}
+
+// Entries in one block of the BlockList below.
+constexpr std::int32_t block_entries = 64;
+
+// The last place before `end` (of a block) whose value is at most `bound`, or
+// -1; looked at four at a time from `end` down, so a near one costs little.
+std::int32_t last_at_most(const std::int32_t* values, std::int32_t end, std::int32_t bound) {
+    for (std::int32_t four = (end - 1) & ~3; four >= 0; four -= 4) {
+        unsigned hits = four_at_most(values + four, bound);
+        if (four + 4 > end) hits &= (1u << (end - four)) - 1;
+        if (hits != 0) return four + 31 - std::countl_zero(hits);
+    }
+    return -1;
+}
+
+// The first place after `begin` (of a block) whose value is at least
+// `bound`, or block_entries; four at a time from `begin` up. Unused places
+// never qualify.
+std::int32_t first_at_least(const std::int32_t* values, std::int32_t begin, std::int32_t bound) {
+    for (std::int32_t four = (begin + 1) & ~3; four < block_entries; four += 4) {
+        unsigned hits = four_at_least(values + four, bound);
+        if (four <= begin) hits &= ~((2u << (begin - four)) - 1);
+        if (hits != 0) return four + std::countr_zero(hits);
+    }
+    return block_entries;
 }
 
 // The list being built as a chain of blocks of up to 64 entries, each
@@ -460,7 +478,7 @@ public:
     }
 
 private:
-    static constexpr std::int32_t capacity = 64;
+    static constexpr std::int32_t capacity = block_entries;
     static constexpr std::int32_t none_lo = std::numeric_limits<std::int32_t>::max();
     static constexpr std::int32_t none_hi = std::numeric_limits<std::int32_t>::min();
     // Kept apart from the entries, so that skipping blocks reads little.
@@ -502,17 +520,16 @@ private:
     std::int32_t walk_back(std::int32_t x, std::int32_t b, std::int32_t i) {
         const std::int32_t bound = hi(x);
         std::int32_t hops = 0;
-        std::uint64_t candidates = at_most(entries(b).lo.data(), bound) & ((std::uint64_t{1} << i) - 1);
-        while (candidates == 0 && head(b).prev >= 0) {
+        std::int32_t p = last_at_most(entries(b).lo.data(), i, bound);
+        while (p < 0 && head(b).prev >= 0) {
             b = head(b).prev;
             ++hops;
-            if (head(b).min_lo <= bound) candidates = at_most(entries(b).lo.data(), bound);
+            if (head(b).min_lo <= bound) p = last_at_most(entries(b).lo.data(), head(b).size, bound);
         }
-        if (candidates == 0) {
+        if (p < 0) {
             insert({b, 0}, x);
             return hops;
         }
-        const auto p = static_cast<std::int32_t>(63 - std::countl_zero(candidates));
         const bool equal = entries(b).hi[static_cast<std::size_t>(p)] >= lo(x);
         insert({b, equal ? p : p + 1}, x);
         return hops;
@@ -523,13 +540,13 @@ private:
     std::int32_t walk_on(std::int32_t x, std::int32_t b, std::int32_t i) {
         const std::int32_t bound = lo(x);
         std::int32_t hops = 0;
-        std::uint64_t candidates = at_least(entries(b).hi.data(), bound) & ~((std::uint64_t{2} << i) - 1);
-        while (candidates == 0 && head(b).next >= 0) {
+        std::int32_t q = first_at_least(entries(b).hi.data(), i, bound);
+        while (q == capacity && head(b).next >= 0) {
             b = head(b).next;
             ++hops;
-            if (head(b).max_hi >= bound) candidates = at_least(entries(b).hi.data(), bound);
+            if (head(b).max_hi >= bound) q = first_at_least(entries(b).hi.data(), -1, bound);
         }
-        insert({b, candidates == 0 ? head(b).size : static_cast<std::int32_t>(std::countr_zero(candidates))}, x);
+        insert({b, q == capacity ? head(b).size : q}, x);
         return hops;
     }
 
