@@ -210,16 +210,24 @@ void FileCommands::add() {
     if (const std::optional<std::string> path = choose(FileDialog::add, add_name_)) {
         add_name_ = *path;
         read_address_file(store_, file_, *path, 1, hooks());
-        store_.invalidate_current_entry();
-        if (end_type_ahead) end_type_ahead();
-        store_.view().active_view = ActiveView::overview;
-        port_.frame.enable_command(CMD_PASTE, false);
-        port_.frame.bring_to_top(ViewId::overview);
-        sort(store_);
-        reset_positions_and_marks();
-        port_.frame.repaint(ViewId::overview);
-        port_.frame.repaint(ViewId::data_view);
+        show_added_entries();
     }
+    ask_for_data_check();
+}
+
+void FileCommands::show_added_entries() {
+    store_.invalidate_current_entry();
+    if (end_type_ahead) end_type_ahead();
+    store_.view().active_view = ActiveView::overview;
+    port_.frame.enable_command(CMD_PASTE, false);
+    port_.frame.bring_to_top(ViewId::overview);
+    sort(store_);
+    reset_positions_and_marks();
+    port_.frame.repaint(ViewId::overview);
+    port_.frame.repaint(ViewId::data_view);
+}
+
+void FileCommands::ask_for_data_check() {
     if (ask_yes_no(port_, text_data_check_question, box::question | box::topmost)) data_check(store_);
 }
 

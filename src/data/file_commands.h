@@ -107,6 +107,14 @@ public:
     // `save data automatically` is set, else asks "Save Data now?".
     void end_of_program();
 
+    // What Add does once entries were appended: the overview becomes active
+    // and shows them sorted into place, positions and marks start afresh.
+    // Import does the same.
+    void show_added_entries();
+    // Add's closing question "Shall VORNIX-Lumo make a data-check now...";
+    // Yes runs the data check.
+    void ask_for_data_check();
+
     // Start-up: clears the remembered names, resets the store (false when
     // that fails: the program must end), then reopens and sorts the last file
     // when the file name names one, else new_store.

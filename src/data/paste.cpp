@@ -22,43 +22,17 @@ std::int32_t line_start_in(const Store& store, std::int32_t entry_start, std::in
     return line >= 0 && line < static_cast<std::int32_t>(starts.size()) ? starts[static_cast<std::size_t>(line)] : -1;
 }
 
-// The bytes to insert, with the line breaks that keep every line within 255
-// characters, and where the caret ends up.
-struct Prepared {
-    std::string bytes;
-    std::int32_t lines_added = 0;
-    std::int32_t caret_column = 0;
-};
-
-Prepared break_long_lines(std::string_view cleaned, std::int32_t caret_column, std::int32_t rest_of_line) {
-    Prepared out;
-    out.bytes.reserve(cleaned.size() + cleaned.size() / 128 + 4);
-    std::int32_t column = caret_column;
-    for (char c : cleaned) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32) {
-            ++column;
-            if (rest_of_line + column >= max_line_length) {
-                out.bytes += "\r\n";
-                column = 0;  // the byte that moved down is not counted
-                ++out.lines_added;
-            }
-        } else if (c == cr) {
-            column = 0;
-            ++out.lines_added;
-        }
-        out.bytes.push_back(c);
-    }
-    out.caret_column = column;
-    return out;
-}
-
 }  // namespace
 
 std::string clean_text(std::string_view raw) {
-    raw = raw.substr(0, raw.find('\0'));
     std::string out;
     out.reserve(raw.size() + raw.size() / 2 + 1);
+    append_clean_text(raw, out);
+    return out;
+}
+
+void append_clean_text(std::string_view raw, std::string& out) {
+    raw = raw.substr(0, raw.find('\0'));
     for (std::size_t i = 0; i < raw.size();) {
         if (crlf_at(raw, i) && (i + 2 == raw.size() || crlf_at(raw, i + 2))) {
             out += "\r\n ";
@@ -69,7 +43,29 @@ std::string clean_text(std::string_view raw) {
         out.push_back(byte >= 32 || raw[i] == cr || raw[i] == lf ? raw[i] : ' ');
         ++i;
     }
-    return out;
+}
+
+LineBreaking append_breaking_long_lines(std::string_view cleaned, std::int32_t caret_column,
+                                        std::int32_t rest_of_line, std::string& out) {
+    LineBreaking result;
+    std::int32_t column = caret_column;
+    for (char c : cleaned) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 32) {
+            ++column;
+            if (rest_of_line + column >= max_line_length) {
+                out += "\r\n";
+                column = 0;  // the byte that moved down is not counted
+                ++result.lines_added;
+            }
+        } else if (c == cr) {
+            column = 0;
+            ++result.lines_added;
+        }
+        out.push_back(c);
+    }
+    result.column = column;
+    return result;
 }
 
 InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_view raw) {
@@ -84,15 +80,17 @@ InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_vie
         if (view.caret_column == 0 && crlf_at(cleaned, 0)) cleaned.insert(cleaned.begin(), ' ');
         std::int32_t rest = 0;
         while (at + rest < store.text_length() && text[at + rest] != cr) ++rest;
-        Prepared prepared = break_long_lines(cleaned, view.caret_column, rest);
-        const auto added = static_cast<std::int32_t>(prepared.bytes.size());
+        std::string prepared;
+        prepared.reserve(cleaned.size() + cleaned.size() / 128 + 4);
+        const LineBreaking breaking = append_breaking_long_lines(cleaned, view.caret_column, rest, prepared);
+        const auto added = static_cast<std::int32_t>(prepared.size());
         if (store.grow_text(store.text_length() + added)) {
             char* buffer = store.text();
             std::memmove(buffer + at + added, buffer + at, static_cast<std::size_t>(store.text_length() - at));
-            std::memcpy(buffer + at, prepared.bytes.data(), prepared.bytes.size());
+            std::memcpy(buffer + at, prepared.data(), prepared.size());
             store.set_text_length(store.text_length() + added);
-            view.caret_line += prepared.lines_added;
-            view.caret_column = prepared.caret_column;
+            view.caret_line += breaking.lines_added;
+            view.caret_column = breaking.column;
         } else {
             result = InsertResult::no_memory;
         }

@@ -20,6 +20,22 @@ struct ViewState;
 // The input ends at its first NUL. The result never holds CR LF CR LF and
 // never ends with CR LF.
 std::string clean_text(std::string_view raw);
+// The same, appended to `out`.
+void append_clean_text(std::string_view raw, std::string& out);
+
+// Appends cleaned text to `out` with a CR LF put in front of every byte
+// that would take a line to 255 characters, counting `caret_column`
+// characters in front of the first line and `rest_of_line` behind every
+// line; the byte moved down is not counted in its new line. So text that
+// starts a line holds at most 254 characters on it, each line after a
+// break at most 255. Returns the lines the text ends below its first and
+// the column behind its last byte.
+struct LineBreaking {
+    std::int32_t lines_added = 0;
+    std::int32_t column = 0;
+};
+LineBreaking append_breaking_long_lines(std::string_view cleaned, std::int32_t caret_column,
+                                        std::int32_t rest_of_line, std::string& out);
 
 enum class InsertResult { inserted, no_memory };
 
