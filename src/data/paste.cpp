@@ -1,5 +1,7 @@
 #include "data/paste.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "data/store.h"
@@ -24,6 +26,20 @@ std::int32_t line_start_in(const Store& store, std::int32_t entry_start, std::in
 
 }  // namespace
 
+std::size_t printable_run(std::string_view s, std::size_t from, std::size_t most) {
+    const std::size_t end = from + std::min(most, s.size() - from);
+    std::size_t i = from;
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    while (i + 8 <= end) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if ((word - ones * 32) & ~word & (ones * 0x80)) break;  // a byte below 32 among them
+        i += 8;
+    }
+    while (i < end && static_cast<unsigned char>(s[i]) >= 32) ++i;
+    return i - from;
+}
+
 std::string clean_text(std::string_view raw) {
     std::string out;
     out.reserve(raw.size() + raw.size() / 2 + 1);
@@ -34,13 +50,17 @@ std::string clean_text(std::string_view raw) {
 void append_clean_text(std::string_view raw, std::string& out) {
     raw = raw.substr(0, raw.find('\0'));
     for (std::size_t i = 0; i < raw.size();) {
+        // Text without control bytes passes as it is.
+        const std::size_t run = printable_run(raw, i, raw.size());
+        out.append(raw.data() + i, run);
+        i += run;
+        if (i == raw.size()) break;
         if (crlf_at(raw, i) && (i + 2 == raw.size() || crlf_at(raw, i + 2))) {
             out += "\r\n ";
             i += 2;
             continue;
         }
-        const auto byte = static_cast<unsigned char>(raw[i]);
-        out.push_back(byte >= 32 || raw[i] == cr || raw[i] == lf ? raw[i] : ' ');
+        out.push_back(raw[i] == cr || raw[i] == lf ? raw[i] : ' ');
         ++i;
     }
 }
@@ -49,9 +69,16 @@ LineBreaking append_breaking_long_lines(std::string_view cleaned, std::int32_t c
                                         std::int32_t rest_of_line, std::string& out) {
     LineBreaking result;
     std::int32_t column = caret_column;
-    for (char c : cleaned) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32) {
+    for (std::size_t i = 0; i < cleaned.size();) {
+        // A run of characters that stays short of the limit goes in whole.
+        const auto room = static_cast<std::size_t>(std::max(max_line_length - 1 - rest_of_line - column, 0));
+        const std::size_t run = printable_run(cleaned, i, room);
+        out.append(cleaned.data() + i, run);
+        column += static_cast<std::int32_t>(run);
+        i += run;
+        if (i == cleaned.size()) break;
+        const char c = cleaned[i++];
+        if (static_cast<unsigned char>(c) >= 32) {
             ++column;
             if (rest_of_line + column >= max_line_length) {
                 out += "\r\n";

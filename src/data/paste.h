@@ -3,6 +3,7 @@
 // with long lines broken at 255 characters.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ namespace lumo {
 class Store;
 struct ViewState;
 
+
+// How many bytes from `from` on (at most `most`) are 32 or above: the run
+// of text before the next control byte.
+std::size_t printable_run(std::string_view text, std::size_t from, std::size_t most = SIZE_MAX);
 
 // Empty lines become a line holding one blank (also a final line end, which
 // opens a new blank line); control bytes other than CR and LF become blanks.

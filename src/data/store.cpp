@@ -326,7 +326,13 @@ constexpr auto umlaut_table = make_fold_table(2);
 // and every offset behind a CR LF whose next byte is 32 or above, up to the
 // entry's terminator or the text end.
 std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start) {
-    std::vector<std::int32_t> starts{start};
+    std::vector<std::int32_t> starts;
+    scan_line_starts(text, length, start, starts);
+    return starts;
+}
+
+void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts) {
+    starts.assign(1, start);
     std::int32_t p = start;
     while (p + 1 < length) {
         const void* cr = std::memchr(text + p, '\r', static_cast<std::size_t>(length - 1 - p));
@@ -340,7 +346,6 @@ std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length
         if (q + 2 < length && static_cast<std::uint8_t>(text[q + 2]) >= 32) starts.push_back(q + 2);
         p = q + 2;
     }
-    return starts;
 }
 
 const std::array<std::uint8_t, 256>& fold_table(int mode) {

@@ -141,6 +141,9 @@ std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::i
 // and every offset behind a CR LF whose next byte is 32 or above, up to the
 // entry's terminator or the text end.
 std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start);
+// The same into `starts` (replacing what it held), for a caller that scans
+// many entries with one vector.
+void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts);
 
 class Store {
 public:

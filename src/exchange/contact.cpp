@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "data/line_limit.h"
 #include "data/paste.h"
 #include "data/store.h"
 #include "settings/settings.h"
@@ -37,6 +38,7 @@ bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_alnum(char c) { return is_digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -63,10 +65,25 @@ bool starts_with_key(std::string_view line, std::string_view key) {
 
 // One line of text: line ends become blanks, blanks and control characters
 // at both ends go.
+bool has_line_end(std::string_view s) {
+    return s.find('\n') != std::string_view::npos || s.find('\r') != std::string_view::npos;
+}
+
 void make_single_line(std::string& s) {
-    std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (has_line_end(s)) std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     const std::string_view t = trim(s);
-    if (t.size() != s.size()) s = std::string(t);
+    if (t.size() == s.size()) return;
+    const auto front = static_cast<std::size_t>(t.data() - s.data());
+    s.resize(front + t.size());
+    s.erase(0, front);
+}
+
+// Every run of blanks and control characters becomes one blank; none at the ends.
+void collapse_blanks(std::string& s) {
+    std::replace_if(s.begin(), s.end(), is_blank, ' ');
+    s.erase(std::unique(s.begin(), s.end(), [](char a, char b) { return a == ' ' && b == ' '; }), s.end());
+    if (!s.empty() && s.back() == ' ') s.pop_back();
+    if (!s.empty() && s.front() == ' ') s.erase(0, 1);
 }
 
 // Drops empty values and makes the others single lines.
@@ -103,17 +120,36 @@ std::string one_line_address(const PostalAddress& a) {
     return out;
 }
 
-// Adds `lines` to `to`, without the blank lines at their start and end.
-void add_without_blank_ends(const TextList& lines, TextList& to) {
+// True when `text` is lines of 1 to 253 characters of 32 and above, with
+// CR LF between them: pasted, it would stay as it is.
+bool plain_lines(std::string_view text) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t length = printable_run(text, start);
+        if (length == 0 || length >= static_cast<std::size_t>(max_line_length) - 1) return false;
+        const std::size_t end = start + length;
+        if (end == text.size()) return true;
+        if (text[end] != '\r' || end + 1 >= text.size() || text[end + 1] != '\n') return false;
+        start = end + 2;
+    }
+}
+
+// Moves `lines` to `to` (the end of it), without the blank lines at their
+// start and end; the strings are exchanged, not copied.
+void move_without_blank_ends(TextList& lines, TextList& to) {
     std::size_t first = 0;
     std::size_t last = lines.size();
     while (first < last && all_blank(lines[first])) ++first;
     while (last > first && all_blank(lines[last - 1])) --last;
-    for (std::size_t i = first; i < last; ++i) to.add(lines[i]);
+    for (std::size_t i = first; i < last; ++i) to.add().swap(lines[i]);
 }
 
 // Splits `text` at its line ends (CR LF, LF or CR) into `lines`.
 void split_lines(std::string_view text, TextList& lines) {
+    if (!has_line_end(text)) {
+        lines.add(text);
+        return;
+    }
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
@@ -235,6 +271,11 @@ ContactMapping::ContactMapping(const Settings& settings) : separators_(settings.
                 label.keys.emplace_back(key);
         if (r.role == Role::url) label.keys.emplace_back("https://");
     }
+    for (const Label& label : labels_)
+        for (const std::string& key : label.keys) {
+            key_starts_[static_cast<unsigned char>(ascii_lower(key.front()))] = true;
+            key_starts_[static_cast<unsigned char>(ascii_upper(key.front()))] = true;
+        }
     const std::string_view address = text_of(settings.text_pre_definitions[address_slot]);
     address_label_ = std::string(key_of(address).empty() ? default_address_label : address);
 }
@@ -253,6 +294,7 @@ std::string_view ContactMapping::url_value(std::string_view key, std::string_vie
 }
 
 ContactMapping::Role ContactMapping::role_of(std::string_view line, std::string_view& value) {
+    if (line.empty() || !key_starts_[static_cast<unsigned char>(line.front())]) return Role::none;
     for (std::size_t r = 0; r < role_count; ++r) {
         for (const std::string& key : labels_[r].keys) {
             if (!starts_with_key(line, key)) continue;
@@ -281,12 +323,10 @@ bool ContactMapping::take_labelled(Contact& contact, Role role, std::string_view
 
 void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
     contact.clear();
-    starts_ = scan_line_starts(entry.data(), static_cast<std::int32_t>(entry.size()), 0);
+    scan_line_starts(entry.data(), static_cast<std::int32_t>(entry.size()), 0, starts_);
     const auto line_at = [&](std::size_t i) {
         const auto start = static_cast<std::size_t>(starts_[i]);
-        std::size_t end = start;
-        while (end < entry.size() && static_cast<unsigned char>(entry[end]) >= 32) ++end;
-        return entry.substr(start, end - start);
+        return entry.substr(start, printable_run(entry, start));
     };
     const std::size_t count = starts_.size();
 
@@ -336,7 +376,30 @@ void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
     }
     if (address.empty()) contact.addresses.remove_last();
     // Blank lines that only held places open are no notes.
-    add_without_blank_ends(lines_, contact.notes);
+    move_without_blank_ends(lines_, contact.notes);
+}
+
+void ContactMapping::demote_labelled_postal_parts(PostalAddress& a) {
+    // A postal line that begins with a label would read as a labelled line
+    // (and end the postal lines): it is taken as the entry would take it.
+    std::string_view value;
+    if (role_of(a.street, value) != Role::none) {
+        lines_.add(a.street);
+        a.street.clear();
+    }
+    std::string& place = place_;
+    place = a.postal_code;
+    if (!place.empty() && !a.locality.empty()) place += ' ';
+    place += a.locality;
+    if (role_of(place, value) != Role::none) {
+        lines_.add(place);
+        a.postal_code.clear();
+        a.locality.clear();
+    }
+    if (role_of(a.country, value) != Role::none) {
+        lines_.add(a.country);
+        a.country.clear();
+    }
 }
 
 void ContactMapping::normalise(Contact& contact) {
@@ -358,6 +421,7 @@ void ContactMapping::normalise(Contact& contact) {
 
     // The note lines, with what the entry has no other place for in front.
     lines_.clear();
+    if (!contact.addresses.empty()) demote_labelled_postal_parts(contact.addresses[0]);
     if (!contact.addresses.empty() && postal_lines_.size() < 3 && !contact.addresses[0].country.empty()) {
         lines_.add(contact.addresses[0].country);
         contact.addresses[0].country.clear();
@@ -379,12 +443,12 @@ void ContactMapping::normalise(Contact& contact) {
     // make of it.
     kept_.clear();
     std::string_view value;
-    for (const std::string& line : lines_) {
-        const Role role = role_of(line, value);
-        if (role == Role::none || !take_labelled(contact, role, value)) kept_.add(line);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Role role = role_of(lines_[i], value);
+        if (role == Role::none || !take_labelled(contact, role, value)) kept_.add().swap(lines_[i]);
     }
     contact.notes.clear();
-    add_without_blank_ends(kept_, contact.notes);
+    move_without_blank_ends(kept_, contact.notes);
 }
 
 void ContactMapping::append_line(std::string_view text) {
@@ -430,10 +494,8 @@ void ContactMapping::append_heading(const Contact& contact) {
     std::erase_if(name, [&](char c) {
         return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
     });
-    std::replace_if(name.begin(), name.end(), [](char c) { return is_blank(c); }, ' ');
-    name.erase(std::unique(name.begin(), name.end(), [](char a, char b) { return a == ' ' && b == ' '; }), name.end());
-    const std::string_view trimmed = trim(name);
-    body_ += trimmed;
+    collapse_blanks(name);
+    body_ += name;
 
     const auto separator = std::find_if(separators_.begin(), separators_.end(), [](char c) { return c != '\0'; });
     if (separator != separators_.end() && !contact.phones.empty()) {
@@ -453,6 +515,8 @@ void ContactMapping::append_postal_lines(const Contact& contact, bool notes_foll
         parts[1] = a.postal_code;
         if (!a.postal_code.empty() && !a.locality.empty()) parts[1] += ' ';
         parts[1] += a.locality;
+        // Read back, the line splits at its first blank and loses the blanks around it.
+        collapse_blanks(parts[1]);
         parts[2] = a.country;
     }
     // Write up to the last postal line that has a value; when notes follow
@@ -499,9 +563,15 @@ void ContactMapping::append_entry(Contact& contact, std::string& out) {
         body_ += line_end;
         body_ += note;
     }
-    cleaned_.clear();
-    append_clean_text(body_, cleaned_);
-    append_breaking_long_lines(cleaned_, 0, 0, out);
+    if (plain_lines(body_)) {
+        out += body_;  // nothing that cleaning or line breaking would change
+    } else {
+        // A NUL would end the text for the cleaning: it is a control character like the others.
+        std::replace(body_.begin(), body_.end(), '\0', ' ');
+        cleaned_.clear();
+        append_clean_text(body_, cleaned_);
+        append_breaking_long_lines(cleaned_, 0, 0, out);
+    }
     out += entry_terminator;
 }
 

@@ -49,6 +49,11 @@ public:
         add().assign(text);
     }
     void remove_last() { --size_; }
+    // Makes room for `n` elements, so that adding that many moves none
+    // (views into short strings stay valid).
+    void reserve(std::size_t n) {
+        if (items_.size() < n) items_.resize(n);
+    }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     T& operator[](std::size_t i) { return items_[i]; }
@@ -151,6 +156,7 @@ private:
     // (an empty value, a second or unreadable birthday): the line is a note.
     bool take_labelled(Contact& contact, Role role, std::string_view value);
     void normalise(Contact& contact);
+    void demote_labelled_postal_parts(PostalAddress& address);
     void append_heading(const Contact& contact);
     void append_postal_lines(const Contact& contact, bool notes_follow_directly);
     void append_labelled_lines(const Contact& contact);
@@ -161,12 +167,14 @@ private:
     std::array<char, 5> separators_{};
     std::vector<int> postal_lines_;  // line numbers (0 is the heading) of street, locality, country
     std::array<Label, role_count> labels_;
+    std::array<bool, 256> key_starts_{};  // the bytes a label key can begin with
     std::string address_label_;      // in front of a further postal address kept as a note
     // Scratch space kept from entry to entry.
     std::string body_;
     std::string cleaned_;
     std::string value_;
     std::string labelled_;
+    std::string place_;
     std::array<std::string, 3> postal_parts_;
     TextList lines_;
     TextList kept_;

@@ -301,12 +301,13 @@ bool contains_fax(std::string_view s) {
     return false;
 }
 
-// Web mail writes several values of one column separated by " ::: ".
+// Web mail writes several values of one numbered column ("Phone 1 -
+// Value") separated by " ::: "; other columns hold one value.
 template <typename Add>
-void each_value(std::string_view field, Add add) {
+void each_value(std::string_view field, bool numbered, Add add) {
     constexpr std::string_view between = " ::: ";
     for (;;) {
-        const std::size_t at = field.find(between);
+        const std::size_t at = numbered ? field.find(between) : std::string_view::npos;
         const std::string_view value = trim(field.substr(0, at));
         if (!value.empty()) add(value);
         if (at == std::string_view::npos) return;
@@ -408,7 +409,10 @@ private:
         bool anything = false;
         int birth_year = 0, birth_month = 0, birth_day = 0;
         const std::size_t count = std::min(fields_.size(), roles_.size());
-        for (std::size_t k = 0; k < fields_.size(); ++k) anything = anything || !blank(fields_[k]);
+        // "0/0/00" in a birthday column is how some programs leave it empty.
+        for (std::size_t k = 0; k < fields_.size(); ++k)
+            anything = anything || !(blank(fields_[k]) || (k < count && roles_[k].column == Column::birthday &&
+                                                           is_empty_date(fields_[k])));
         for (std::size_t k = 0; k < count; ++k) {
             const ColumnRole role = roles_[k];
             if (role.column == Column::none || role.column == Column::phone_type || blank(fields_[k])) continue;
@@ -420,15 +424,15 @@ private:
             case Column::full_name: contact_.formatted_name.assign(v); break;
             case Column::phone: {
                 const bool fax = contains_fax(type_of_phone(k));
-                each_value(v, [&](std::string_view number) {
+                each_value(v, role.group != 0, [&](std::string_view number) {
                     if (fax) contact_.faxes.add(number);
                     else phones_.push_back({role.rank, phones_.size(), std::string(number)});
                 });
                 break;
             }
-            case Column::fax: each_value(v, [&](std::string_view s) { contact_.faxes.add(s); }); break;
-            case Column::email: each_value(v, [&](std::string_view s) { contact_.emails.add(s); }); break;
-            case Column::url: each_value(v, [&](std::string_view s) { contact_.urls.add(s); }); break;
+            case Column::fax: each_value(v, role.group != 0, [&](std::string_view s) { contact_.faxes.add(s); }); break;
+            case Column::email: each_value(v, role.group != 0, [&](std::string_view s) { contact_.emails.add(s); }); break;
+            case Column::url: each_value(v, role.group != 0, [&](std::string_view s) { contact_.urls.add(s); }); break;
             case Column::company: contact_.organisations.add(v); break;
             case Column::job_title: contact_.titles.add(v); break;
             case Column::notes: contact_.notes.add(untrimmed_field(k)); break;

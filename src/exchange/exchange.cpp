@@ -41,12 +41,17 @@ std::optional<std::string> read_whole_file(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
     if (!in) return std::nullopt;
     std::string bytes;
-    char chunk[65536];
-    for (;;) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, in.get());
-        bytes.append(chunk, got);
-        if (got < sizeof chunk) break;
+    // The size as the file claims it, to read in one piece; whatever else
+    // comes is read on.
+    if (std::fseek(in.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(in.get());
+        if (size > 0) bytes.resize(static_cast<std::size_t>(size));
+        std::rewind(in.get());
     }
+    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), in.get());
+    bytes.resize(got);
+    char chunk[65536];
+    while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) bytes.append(chunk, got);
     if (std::ferror(in.get())) return std::nullopt;
     return bytes;
 }
@@ -109,8 +114,7 @@ std::string import_notice(const ImportCounts& counts) {
     return text;
 }
 
-ImportCounts import_command(FileCommands& files, Store& store, const Settings& settings, Port& port,
-                            std::span<const std::string> paths) {
+ImportCounts import_files(Store& store, const Settings& settings, Port& port, std::span<const std::string> paths) {
     ImportCounts counts;
     if (store.store_released()) return counts;
     store.take_undo_snapshot();
@@ -123,6 +127,8 @@ ImportCounts import_command(FileCommands& files, Store& store, const Settings& s
                 show_error(port, text_cannot_open, caption_load);
                 continue;
             }
+            // The entries take about as many bytes as the file: room once.
+            entries.reserve(entries.size() + bytes->size());
             append_contact_entries(*bytes, contact_format(path, *bytes), mapping, entries, counts);
         }
     } catch (const std::bad_alloc&) {
@@ -136,6 +142,13 @@ ImportCounts import_command(FileCommands& files, Store& store, const Settings& s
         counts.imported = 0;
         counts.replaced = 0;
     }
+    return counts;
+}
+
+ImportCounts import_command(FileCommands& files, Store& store, const Settings& settings, Port& port,
+                            std::span<const std::string> paths) {
+    if (store.store_released()) return {};
+    const ImportCounts counts = import_files(store, settings, port, paths);
     if (counts.imported > 0) {
         files.show_added_entries();
         files.ask_for_data_check();
@@ -157,6 +170,7 @@ std::string export_file(const Store& store, const Settings& settings, ExportForm
     if (store.store_released()) return out;
     if (format == ExportFormat::csv) append_csv_header(out);
     ContactMapping mapping(settings);
+    VcardWriter cards(format == ExportFormat::vcard3 ? VcardVersion::v3 : VcardVersion::v4);
     Contact contact;
     const std::string_view text = store.text_view();
     const std::int32_t last = std::min(span.last, store.entry_count() - 1);
@@ -165,11 +179,8 @@ std::string export_file(const Store& store, const Settings& settings, ExportForm
         const auto end = static_cast<std::size_t>(store.entry_start(k + 1));
         mapping.read_entry(text.substr(start, end - start), contact);
         if (contact.empty()) continue;
-        switch (format) {
-        case ExportFormat::vcard4: append_vcard(contact, VcardVersion::v4, out); break;
-        case ExportFormat::vcard3: append_vcard(contact, VcardVersion::v3, out); break;
-        case ExportFormat::csv: append_csv_row(contact, mapping, out); break;
-        }
+        if (format == ExportFormat::csv) append_csv_row(contact, mapping, out);
+        else cards.append(contact, out);
     }
     return out;
 }

@@ -83,6 +83,11 @@ bool append_entries(Store& store, std::string_view entries);
 // characters that were replaced." on lines of their own when not 0.
 std::string import_notice(const ImportCounts& counts);
 
+// The first part of Import: undo snapshot, then every file read (one that
+// cannot be opened is reported with "Cannot open file!" and the others go
+// on) and its contacts appended as entries. Nothing is sorted or asked.
+ImportCounts import_files(Store& store, const Settings& settings, Port& port, std::span<const std::string> paths);
+
 // The Import command once the files are chosen: undo snapshot; every file
 // read (one that cannot be opened is reported with "Cannot open file!" and
 // the others go on); the contacts appended as entries; sorted into place

@@ -220,8 +220,15 @@ void append_utf8(char32_t c, std::string& out) {
     }
 }
 
+// The number of bytes below 0x80 from `from` on, eight at a time where it can.
 std::size_t ascii_run(std::string_view s, std::size_t from) {
     std::size_t i = from;
+    while (i + 8 <= s.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080u) break;
+        i += 8;
+    }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i - from;
 }
@@ -237,6 +244,16 @@ std::size_t append_utf8_as_1252(std::string_view utf8, std::string& out) {
             out.append(utf8.data() + i, run);
             i += run;
             continue;
+        }
+        // The letters of Latin-1 (German, French, ...) take the short way.
+        const auto b0 = static_cast<unsigned char>(utf8[i]);
+        if ((b0 == 0xC2 || b0 == 0xC3) && i + 1 < utf8.size()) {
+            const auto b1 = static_cast<unsigned char>(utf8[i + 1]);
+            if ((b1 & 0xC0) == 0x80 && (b0 == 0xC3 || b1 >= 0xA0)) {
+                out += static_cast<char>((b0 & 0x03) << 6 | (b1 & 0x3F));
+                i += 2;
+                continue;
+            }
         }
         std::size_t length = 0;
         const char32_t c = decode_utf8(utf8, i, length);
@@ -262,6 +279,8 @@ void append_1252_as_utf8(std::string_view ansi, std::string& out) {
         append_utf8(b < 0xA0 ? char32_t{high_1252[b - 0x80]} : char32_t{b}, out);
     }
 }
+
+bool is_ascii(std::string_view bytes) { return ascii_run(bytes, 0) == bytes.size(); }
 
 bool is_valid_utf8(std::string_view bytes) {
     std::size_t i = 0;

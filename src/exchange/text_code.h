@@ -26,6 +26,9 @@ std::size_t append_utf8_as_1252(std::string_view utf8, std::string& out);
 // characters of the same number, so nothing is lost.
 void append_1252_as_utf8(std::string_view ansi, std::string& out);
 
+// True when every byte is below 0x80: the same text in every code here.
+bool is_ascii(std::string_view bytes);
+
 // True when `bytes` is UTF-8 throughout (pure ASCII counts).
 bool is_valid_utf8(std::string_view bytes);
 

@@ -12,7 +12,13 @@ namespace lumo {
 
 namespace {
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+constexpr std::array<char, 256> lower_table = [] {
+    std::array<char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    return t;
+}();
+
+char ascii_lower(char c) { return lower_table[static_cast<unsigned char>(c)]; }
 
 bool equals_nocase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -22,9 +28,11 @@ bool equals_nocase(std::string_view a, std::string_view b) {
 }
 
 bool contains_nocase(std::string_view hay, std::string_view needle) {
-    if (needle.size() > hay.size()) return false;
+    if (needle.empty()) return true;
+    const char first = ascii_lower(needle.front());
     for (std::size_t i = 0; i + needle.size() <= hay.size(); ++i)
-        if (equals_nocase(hay.substr(i, needle.size()), needle)) return true;
+        if (ascii_lower(hay[i]) == first && equals_nocase(hay.substr(i + 1, needle.size() - 1), needle.substr(1)))
+            return true;
     return false;
 }
 
@@ -36,41 +44,69 @@ std::string_view trim(std::string_view s) {
 
 enum class Property { begin, end, version, n, fn, tel, email, url, bday, adr, org, title, note, agent, other };
 
+// A property name of up to eight letters, upper-cased, as one number: the
+// names are told apart with one comparison each.
+constexpr std::uint64_t packed_name(std::string_view name) {
+    if (name.size() > 8) return 0;
+    std::uint64_t key = 0;
+    for (char c : name) key = key << 8 | static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+    return key;
+}
+
 struct PropertyName {
-    std::string_view name;
+    std::uint64_t key;
     Property property;
 };
 constexpr std::array<PropertyName, 14> property_names = {{
-    {"BEGIN", Property::begin}, {"END", Property::end},     {"VERSION", Property::version},
-    {"N", Property::n},         {"FN", Property::fn},       {"TEL", Property::tel},
-    {"EMAIL", Property::email}, {"URL", Property::url},     {"BDAY", Property::bday},
-    {"ADR", Property::adr},     {"ORG", Property::org},     {"TITLE", Property::title},
-    {"NOTE", Property::note},   {"AGENT", Property::agent},
+    {packed_name("BEGIN"), Property::begin}, {packed_name("END"), Property::end},
+    {packed_name("VERSION"), Property::version}, {packed_name("N"), Property::n},
+    {packed_name("FN"), Property::fn}, {packed_name("TEL"), Property::tel},
+    {packed_name("EMAIL"), Property::email}, {packed_name("URL"), Property::url},
+    {packed_name("BDAY"), Property::bday}, {packed_name("ADR"), Property::adr},
+    {packed_name("ORG"), Property::org}, {packed_name("TITLE"), Property::title},
+    {packed_name("NOTE"), Property::note}, {packed_name("AGENT"), Property::agent},
 }};
 
 Property property_of(std::string_view name) {
+    const std::uint64_t key = packed_name(name);
+    if (key == 0) return Property::other;
     for (const PropertyName& p : property_names)
-        if (equals_nocase(name, p.name)) return p.property;
+        if (p.key == key) return p.property;
     return Property::other;
 }
 
-// The first ':' outside double quotes (parameter values may be quoted), or npos.
-std::size_t value_colon(std::string_view line) {
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '"') quoted = !quoted;
-        else if (line[i] == ':' && !quoted) return i;
+// Where the parts of a property line are: "group.NAME;PARAMETERS:value".
+struct Head {
+    std::string_view name;                        // without the group
+    std::size_t semicolon = std::string_view::npos;  // the first, when before the colon
+    std::size_t colon = std::string_view::npos;      // the first outside double quotes
+    std::string_view parameters(std::string_view line) const {
+        if (semicolon == std::string_view::npos || colon == std::string_view::npos) return {};
+        return line.substr(semicolon + 1, colon - semicolon - 1);
     }
-    return std::string_view::npos;
-}
+};
 
-// The name of a property line, without a group prefix ("item1.TEL" -> "TEL").
-std::string_view property_name(std::string_view line) {
-    std::size_t end = 0;
-    while (end < line.size() && line[end] != ';' && line[end] != ':') ++end;
-    std::string_view name = trim(line.substr(0, end));
-    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
-    return name;
+Head parse_head(std::string_view line) {
+    Head h;
+    std::size_t name_start = 0;
+    std::size_t i = 0;
+    for (; i < line.size() && line[i] != ';' && line[i] != ':'; ++i)
+        if (line[i] == '.') name_start = i + 1;
+    h.name = line.substr(name_start, i - name_start);
+    if (!h.name.empty() && (h.name.front() == ' ' || h.name.back() == ' ' || h.name.back() == '\t')) h.name = trim(h.name);
+    if (i < line.size() && line[i] == ':') {
+        h.colon = i;
+        return h;
+    }
+    h.semicolon = i < line.size() ? i : std::string_view::npos;
+    // Parameter values may be quoted and hold colons.
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        else if (line[i] == ':' && !quoted) break;
+    }
+    h.colon = i < line.size() ? i : std::string_view::npos;
+    return h;
 }
 
 enum class Charset { utf8, single_byte, other };
@@ -157,9 +193,12 @@ Parameters parse_parameters(std::string_view params) {
 void unescape(std::string_view in, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\' || i + 1 == in.size()) {
-            out += in[i];
-            continue;
+        const std::size_t slash = std::min(in.find('\\', i), in.size());
+        out.append(in.data() + i, slash - i);
+        i = slash;
+        if (i + 1 >= in.size()) {
+            if (i < in.size()) out += '\\';
+            break;
         }
         const char next = in[++i];
         switch (next) {
@@ -173,17 +212,38 @@ void unescape(std::string_view in, std::string& out) {
     }
 }
 
-// Splits a structured value at its unescaped semicolons and unescapes the parts.
-void split_components(std::string_view value, TextList& parts) {
-    parts.clear();
+// The parts of a structured value ("family;given;..."): split at its
+// unescaped semicolons, the escapes removed. Views into the value, or into
+// `storage` for parts that held escapes.
+struct Components {
+    static constexpr std::size_t most = 8;  // N has 5, ADR 7; ORG's further units join the last
+    std::array<std::string_view, most> parts{};
+    std::size_t count = 0;
+    std::string_view operator[](std::size_t k) const { return k < count ? parts[k] : std::string_view{}; }
+};
+
+Components split_components(std::string_view value, TextList& storage) {
+    Components c;
+    storage.clear();
+    storage.reserve(Components::most);
+    const bool escapes = value.find('\\') != std::string_view::npos;
     std::size_t start = 0;
-    for (std::size_t i = 0; i <= value.size(); ++i) {
-        if (i < value.size() && value[i] == '\\') {
+    for (std::size_t i = 0;; ++i) {
+        if (escapes && i < value.size() && value[i] == '\\') {
             ++i;
             continue;
         }
-        if (i < value.size() && value[i] != ';') continue;
-        unescape(value.substr(start, i - start), parts.add());
+        const bool end = i >= value.size();
+        if (!end && (value[i] != ';' || c.count + 1 == Components::most)) continue;
+        const std::string_view part = value.substr(start, (end ? value.size() : i) - start);
+        if (escapes) {
+            std::string& unescaped = storage.add();
+            unescape(part, unescaped);
+            c.parts[c.count++] = unescaped;
+        } else {
+            c.parts[c.count++] = part;
+        }
+        if (end) return c;
         start = i + 1;
     }
 }
@@ -269,11 +329,13 @@ private:
     }
 
     void handle_line(std::string_view first) {
-        const Property property = property_of(property_name(first));
-        const std::size_t colon_in_first = value_colon(first);
-        const std::string_view head = first.substr(0, colon_in_first);
-        const bool quoted_printable = contains_nocase(head, "QUOTED-PRINTABLE");
-        const bool base64 = contains_nocase(head, "BASE64") || contains_nocase(head, "ENCODING=B");
+        const Head first_head = parse_head(first);
+        const Property property = property_of(first_head.name);
+        // Only parameters can make a value quoted-printable or binary.
+        const std::string_view params = first_head.parameters(first);
+        const bool quoted_printable = !params.empty() && contains_nocase(params, "QUOTED-PRINTABLE");
+        const bool base64 =
+            !params.empty() && (contains_nocase(params, "BASE64") || contains_nocase(params, "ENCODING=B"));
         // Binary data is of no use in an entry: passed over like a photo.
         const bool keep = wanted(property) && !base64;
         const std::string_view line = logical_line(first, quoted_printable, base64, keep);
@@ -281,17 +343,14 @@ private:
             agent_pending_ = false;
             return;
         }
-        const std::size_t colon = value_colon(line);
-        if (colon == std::string_view::npos) return;
-        const std::size_t params_start = line.find(';');
-        const std::string_view params = params_start < colon ? line.substr(params_start + 1, colon - params_start - 1)
-                                                              : std::string_view{};
-        const std::string_view value = line.substr(colon + 1);
+        const Head head = line.data() == first.data() ? first_head : parse_head(line);
+        if (head.colon == std::string_view::npos) return;
+        const std::string_view value = line.substr(head.colon + 1);
         switch (property) {
         case Property::begin: begin_card(trim(value)); break;
         case Property::end: end_card(trim(value)); break;
         default:
-            take(property, parse_parameters(params), value);
+            take(property, parse_parameters(head.parameters(line)), value);
             agent_pending_ = property == Property::agent && trim(value).empty();
             break;
         }
@@ -334,6 +393,8 @@ private:
             decode_quoted_printable(value, printable_);
             bytes = printable_;
         }
+        // Plain ASCII is the same in every code this reader knows.
+        if (is_ascii(bytes)) return bytes;
         decoded_.clear();
         Charset charset = p.charset;
         if (charset == Charset::other && is_valid_utf8(bytes)) charset = Charset::utf8;
@@ -354,15 +415,17 @@ private:
         return decoded_;
     }
 
-    std::string& text_value(std::string_view value, const Parameters& p) {
-        unescape(decode(value, p), unescaped_);
+    std::string_view text_value(std::string_view value, const Parameters& p) {
+        const std::string_view text = decode(value, p);
+        if (text.find('\\') == std::string_view::npos) return text;
+        unescape(text, unescaped_);
         return unescaped_;
     }
 
     void take(Property property, const Parameters& p, std::string_view value) {
         switch (property) {
         case Property::n: take_name(value, p); break;
-        case Property::fn: contact_.formatted_name = text_value(value, p); break;
+        case Property::fn: contact_.formatted_name.assign(text_value(value, p)); break;
         case Property::tel: take_phone(text_value(value, p), p); break;
         case Property::email: contact_.emails.add(text_value(value, p)); break;
         case Property::url: contact_.urls.add(text_value(value, p)); break;
@@ -376,12 +439,11 @@ private:
     }
 
     void take_name(std::string_view value, const Parameters& p) {
-        split_components(decode(value, p), parts_);
-        contact_.family_name.clear();
+        const Components parts = split_components(decode(value, p), parts_);
+        contact_.family_name.assign(trim(parts[0]));
         contact_.given_names.clear();
-        if (parts_.size() > 0) contact_.family_name.assign(trim(parts_[0]));
-        if (parts_.size() > 1) append_joined(contact_.given_names, parts_[1], " ");
-        if (parts_.size() > 2) append_joined(contact_.given_names, parts_[2], " ");
+        append_joined(contact_.given_names, parts[1], " ");
+        append_joined(contact_.given_names, parts[2], " ");
     }
 
     void take_phone(std::string_view number, const Parameters& p) {
@@ -398,23 +460,22 @@ private:
     // post office box; extended address; street; locality; region; postal
     // code; country
     void take_address(std::string_view value, const Parameters& p) {
-        split_components(decode(value, p), parts_);
-        const auto part = [&](std::size_t k) { return k < parts_.size() ? std::string_view(parts_[k]) : std::string_view{}; };
+        const Components parts = split_components(decode(value, p), parts_);
         PostalAddress& a = contact_.addresses.add();
-        append_joined(a.street, part(2));
-        append_joined(a.street, part(1));
-        append_joined(a.street, part(0));
-        a.postal_code.assign(trim(part(5)));
-        append_joined(a.locality, part(3));
-        append_joined(a.locality, part(4));
-        a.country.assign(trim(part(6)));
+        append_joined(a.street, parts[2]);
+        append_joined(a.street, parts[1]);
+        append_joined(a.street, parts[0]);
+        a.postal_code.assign(trim(parts[5]));
+        append_joined(a.locality, parts[3]);
+        append_joined(a.locality, parts[4]);
+        a.country.assign(trim(parts[6]));
         if (a.empty()) contact_.addresses.remove_last();
     }
 
     void take_organisation(std::string_view value, const Parameters& p) {
-        split_components(decode(value, p), parts_);
+        const Components parts = split_components(decode(value, p), parts_);
         std::string& org = contact_.organisations.add();
-        for (const std::string& unit : parts_) append_joined(org, unit);
+        for (std::size_t k = 0; k < parts.count; ++k) append_joined(org, parts[k]);
         if (org.empty()) contact_.organisations.remove_last();
     }
 
@@ -438,137 +499,111 @@ private:
 
 constexpr std::size_t fold_octets = 75;
 
-class CardWriter {
-public:
-    CardWriter(VcardVersion version, std::string& out) : v4_(version == VcardVersion::v4), out_(out) {}
-
-    void write(const Contact& c) {
-        line_ = "BEGIN:VCARD";
-        emit();
-        line_ = v4_ ? "VERSION:4.0" : "VERSION:3.0";
-        emit();
-        property("FN", c.formatted_name);
-        start("N");
-        component(c.family_name, false);
-        component(c.given_names, true);
-        line_ += ";;;";
-        emit();
-        for (const std::string& v : c.phones) property(v4_ ? "TEL;TYPE=voice" : "TEL;TYPE=VOICE", v);
-        for (const std::string& v : c.faxes) property(v4_ ? "TEL;TYPE=fax" : "TEL;TYPE=FAX", v);
-        for (const std::string& v : c.emails) property(v4_ ? "EMAIL" : "EMAIL;TYPE=INTERNET", v);
-        for (const std::string& v : c.urls) {
-            start("URL");
-            // A web address is no text: only a backslash needs its escape.
-            for (char ch : v) {
-                if (ch == '\\') utf8_ += '\\';
-                utf8_ += ch;
-            }
-            finish_value();
-        }
-        if (c.birthday.known()) birthday(c.birthday);
-        for (const PostalAddress& a : c.addresses) address(a);
-        for (const std::string& v : c.organisations) property("ORG", v);
-        for (const std::string& v : c.titles) property("TITLE", v);
-        if (!c.notes.empty()) {
-            start("NOTE");
-            for (std::size_t i = 0; i < c.notes.size(); ++i) {
-                if (i > 0) escaped_ += '\n';
-                escaped_ += c.notes[i];
-            }
-            text(escaped_, false);
-            finish_value();
-        }
-        line_ = "END:VCARD";
-        emit();
-    }
-
-private:
-    void start(std::string_view name) {
-        line_.assign(name);
-        line_ += ':';
-        utf8_.clear();
-        escaped_.clear();
-    }
-
-    // Appends the escaped text as UTF-8 to the value being built.
-    void text(std::string_view value, bool structured) {
-        std::string& s = scratch_;
-        s.clear();
-        for (char ch : value) {
-            switch (ch) {
-            case '\\': s += "\\\\"; break;
-            case ',': s += "\\,"; break;
-            case ';': s += structured ? "\\;" : ";"; break;
-            case '\n': s += "\\n"; break;
-            default: s += ch; break;
-            }
-        }
-        append_1252_as_utf8(s, utf8_);
-    }
-
-    void finish_value() {
-        line_ += utf8_;
-        emit();
-    }
-
-    void property(std::string_view name, std::string_view value) {
-        start(name);
-        text(value, true);
-        finish_value();
-    }
-
-    void component(std::string_view value, bool semicolon_first) {
-        utf8_.clear();
-        text(value, true);
-        if (semicolon_first) line_ += ';';
-        line_ += utf8_;
-    }
-
-    void birthday(const Birthday& d) {
-        char date[16];
-        const int n = d.year != 0 ? std::snprintf(date, sizeof date, v4_ ? "%04d%02d%02d" : "%04d-%02d-%02d", d.year, d.month, d.day)
-                                  : std::snprintf(date, sizeof date, v4_ ? "--%02d%02d" : "--%02d-%02d", d.month, d.day);
-        line_ = "BDAY:";
-        line_.append(date, static_cast<std::size_t>(n));
-        emit();
-    }
-
-    void address(const PostalAddress& a) {
-        start("ADR");
-        line_ += ";;";
-        component(a.street, false);
-        component(a.locality, true);
-        line_ += ';';  // no region: it stays with the locality
-        component(a.postal_code, true);
-        component(a.country, true);
-        emit();
-    }
-
-    // Writes the line folded at 75 octets, never inside a UTF-8 sequence.
-    void emit() {
-        std::string_view rest = line_;
-        std::size_t room = fold_octets;
-        while (rest.size() > room) {
-            std::size_t cut = room;
-            while (cut > 1 && (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80) --cut;
-            out_.append(rest.data(), cut);
-            out_ += "\r\n ";
-            rest.remove_prefix(cut);
-            room = fold_octets - 1;
-        }
-        out_ += rest;
-        out_ += "\r\n";
-    }
-
-    bool v4_;
-    std::string& out_;
-    std::string line_;
-    std::string utf8_;
-    std::string escaped_;
-    std::string scratch_;
-};
-
 }  // namespace
+
+VcardWriter::VcardWriter(VcardVersion version) : v4_(version == VcardVersion::v4) {}
+
+void VcardWriter::append(const Contact& c, std::string& out) {
+    out_ = &out;
+    line_ = "BEGIN:VCARD";
+    emit();
+    line_ = v4_ ? "VERSION:4.0" : "VERSION:3.0";
+    emit();
+    property("FN", c.formatted_name);
+    start("N");
+    component(c.family_name, false);
+    component(c.given_names, true);
+    line_ += ";;;";
+    emit();
+    for (const std::string& v : c.phones) property(v4_ ? "TEL;TYPE=voice" : "TEL;TYPE=VOICE", v);
+    for (const std::string& v : c.faxes) property(v4_ ? "TEL;TYPE=fax" : "TEL;TYPE=FAX", v);
+    for (const std::string& v : c.emails) property(v4_ ? "EMAIL" : "EMAIL;TYPE=INTERNET", v);
+    for (const std::string& v : c.urls) {
+        start("URL");
+        // A web address is no text: only a backslash needs its escape.
+        escape(v, "\\");
+        emit();
+    }
+    if (c.birthday.known()) birthday(c.birthday);
+    for (const PostalAddress& a : c.addresses) address(a);
+    for (const std::string& v : c.organisations) property("ORG", v);
+    for (const std::string& v : c.titles) property("TITLE", v);
+    if (!c.notes.empty()) {
+        start("NOTE");
+        for (std::size_t i = 0; i < c.notes.size(); ++i) {
+            if (i > 0) line_ += "\\n";
+            escape(c.notes[i], "\\,\n");
+        }
+        emit();
+    }
+    line_ = "END:VCARD";
+    emit();
+}
+
+void VcardWriter::start(std::string_view name) {
+    line_.assign(name);
+    line_ += ':';
+}
+
+void VcardWriter::escape(std::string_view value, const char* special) {
+    std::size_t i = 0;
+    while (i < value.size()) {
+        const std::size_t at = std::min(value.find_first_of(special, i), value.size());
+        append_1252_as_utf8(value.substr(i, at - i), line_);
+        if (at == value.size()) break;
+        line_ += '\\';
+        line_ += value[at] == '\n' ? 'n' : value[at];
+        i = at + 1;
+    }
+}
+
+void VcardWriter::property(std::string_view name, std::string_view value) {
+    start(name);
+    escape(value, "\\,;\n");
+    emit();
+}
+
+void VcardWriter::component(std::string_view value, bool semicolon_first) {
+    if (semicolon_first) line_ += ';';
+    escape(value, "\\,;\n");
+}
+
+void VcardWriter::birthday(const Birthday& d) {
+    char date[16];
+    const int n = d.year != 0
+                      ? std::snprintf(date, sizeof date, v4_ ? "%04d%02d%02d" : "%04d-%02d-%02d", d.year, d.month, d.day)
+                      : std::snprintf(date, sizeof date, v4_ ? "--%02d%02d" : "--%02d-%02d", d.month, d.day);
+    line_ = "BDAY:";
+    line_.append(date, static_cast<std::size_t>(n));
+    emit();
+}
+
+void VcardWriter::address(const PostalAddress& a) {
+    start("ADR");
+    line_ += ";;";
+    component(a.street, false);
+    component(a.locality, true);
+    line_ += ';';  // no region: it stays with the locality
+    component(a.postal_code, true);
+    component(a.country, true);
+    emit();
+}
+
+void VcardWriter::emit() {
+    std::string& out = *out_;
+    std::string_view rest = line_;
+    std::size_t room = fold_octets;
+    while (rest.size() > room) {
+        std::size_t cut = room;
+        while (cut > 1 && (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80) --cut;
+        out.append(rest.data(), cut);
+        out += "\r\n ";
+        rest.remove_prefix(cut);
+        room = fold_octets - 1;
+    }
+    out += rest;
+    out += "\r\n";
+}
 
 ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink) {
     std::string storage;
@@ -576,7 +611,7 @@ ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink) {
 }
 
 void append_vcard(const Contact& contact, VcardVersion version, std::string& out) {
-    CardWriter(version, out).write(contact);
+    VcardWriter(version).append(contact, out);
 }
 
 }  // namespace lumo

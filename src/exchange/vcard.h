@@ -39,7 +39,32 @@ ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink);
 
 enum class VcardVersion { v3, v4 };
 
-// Appends one card for `contact` to `out`.
+// Writes cards; it keeps its working memory from card to card.
+class VcardWriter {
+public:
+    explicit VcardWriter(VcardVersion version);
+    // Appends one card for `contact` to `out`.
+    void append(const Contact& contact, std::string& out);
+
+private:
+    void start(std::string_view name);
+    // Appends `value` as UTF-8 to the line, a backslash in front of each of
+    // the `special` characters (a line end as "\n").
+    void escape(std::string_view value, const char* special);
+    void property(std::string_view name, std::string_view value);
+    void component(std::string_view value, bool semicolon_first);
+    void birthday(const Birthday& date);
+    void address(const PostalAddress& address);
+    // Appends the line to the output folded at 75 octets, never inside a
+    // UTF-8 sequence.
+    void emit();
+
+    bool v4_;
+    std::string* out_ = nullptr;
+    std::string line_;
+};
+
+// One card, for a caller that writes only a few.
 void append_vcard(const Contact& contact, VcardVersion version, std::string& out);
 
 }  // namespace lumo

@@ -250,11 +250,12 @@ constexpr const char* words[] = {
     "a;b",        "back\\slash",  "quote\"d",    "colon: here", "  padded  ", "tab\there",   "\xE9t\xE9",
     "Zo\xEB",     "\x80 100",     "line\nbreak", "",          "   ",           "semi;colon;", "Smith, Jr.",
     "\xC4rmel",   "5th Avenue",   "12345",       "D-1234",    "caf\xE9",       "end\\",       "100%",
+    "eMail: in a street", "http://site", "a ::: b", "\xDF\x92",
 };
 constexpr const char* note_lines[] = {
     "a note",    "eMail: moved@example.de", "Birthday: soon", "Birthday: 01.02.2003", "PhoneNumber:",
     "Info: x;y,z\\", "http://in.a.note",     "",               "   ",                  "\tindented",
-    "\"quoted\"", "Company: From Note",     "Address: somewhere",
+    "\"quoted\"", "Company: From Note",     "Address: somewhere", "nul\x01\x7F",
 };
 
 void add_values(Random& random, TextList& list, std::size_t most) {
