@@ -146,22 +146,14 @@ void export_and_write(benchmark::State& state, lumo::ExportFormat format) {
 void BM_ExportVcard(benchmark::State& state) { export_and_write(state, lumo::ExportFormat::vcard4); }
 void BM_ExportCsv(benchmark::State& state) { export_and_write(state, lumo::ExportFormat::csv); }
 
-// Each baseline right before what is measured against it, five rounds, so
-// a slow spell of the machine meets both sides of a pair.
 void register_benchmarks() {
-    using Function = void (*)(benchmark::State&);
-    const std::pair<const char*, Function> order[] = {
-        {"BM_StdioReadCards", BM_StdioReadCards},
-        {"BM_ImportCards", BM_ImportCards},
-        {"BM_ImportCommand", BM_ImportCommand},
-        {"BM_StdioWriteBook", BM_StdioWriteBook},
-        {"BM_ExportVcard", BM_ExportVcard},
-        {"BM_ExportCsv", BM_ExportCsv},
-    };
-    for (const std::int64_t size : {10000, 100000})
-        for (int round = 0; round < 5; ++round)
-            for (const auto& [name, function] : order)
-                benchmark::RegisterBenchmark(name, function)->Arg(size)->Unit(benchmark::kMillisecond)->UseRealTime();
+    register_in_rounds({{"BM_StdioReadCards", BM_StdioReadCards},
+                        {"BM_ImportCards", BM_ImportCards},
+                        {"BM_ImportCommand", BM_ImportCommand},
+                        {"BM_StdioWriteBook", BM_StdioWriteBook},
+                        {"BM_ExportVcard", BM_ExportVcard},
+                        {"BM_ExportCsv", BM_ExportCsv}},
+                       {10000, 100000});
 }
 
 void print_ratios(const RatioReporter& reporter) {

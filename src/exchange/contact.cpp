@@ -63,12 +63,12 @@ bool starts_with_key(std::string_view line, std::string_view key) {
     return !is_alnum(key.back()) || line.size() == key.size() || !is_alnum(line[key.size()]);
 }
 
-// One line of text: line ends become blanks, blanks and control characters
-// at both ends go.
 bool has_line_end(std::string_view s) {
     return s.find('\n') != std::string_view::npos || s.find('\r') != std::string_view::npos;
 }
 
+// One line of text: line ends become blanks, blanks and control characters
+// at both ends go.
 void make_single_line(std::string& s) {
     if (has_line_end(s)) std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     const std::string_view t = trim(s);
@@ -103,21 +103,24 @@ void append_two_digits(std::string& out, int n) {
     out += static_cast<char>('0' + n % 10);
 }
 
-// "street, code locality, country" on one line.
-std::string one_line_address(const PostalAddress& a) {
-    std::string out;
-    const auto add = [&out](std::string_view part) {
-        if (part.empty()) return;
-        if (!out.empty()) out += ", ";
+// Sets `line` to "postal-code locality", the place line of an entry.
+void place_line(const PostalAddress& a, std::string& line) {
+    line = a.postal_code;
+    if (!line.empty() && !a.locality.empty()) line += ' ';
+    line += a.locality;
+}
+
+// Appends "street, code locality, country" to `out`.
+void append_one_line_address(const PostalAddress& a, std::string& out) {
+    std::string place;
+    place_line(a, place);
+    bool first = true;
+    for (std::string_view part : {std::string_view(a.street), std::string_view(place), std::string_view(a.country)}) {
+        if (part.empty()) continue;
+        if (!first) out += ", ";
         out += part;
-    };
-    add(a.street);
-    std::string place = a.postal_code;
-    if (!place.empty() && !a.locality.empty()) place += ' ';
-    place += a.locality;
-    add(place);
-    add(a.country);
-    return out;
+        first = false;
+    }
 }
 
 // True when `text` is lines of 1 to 253 characters of 32 and above, with
@@ -321,6 +324,45 @@ bool ContactMapping::take_labelled(Contact& contact, Role role, std::string_view
     return false;
 }
 
+void ContactMapping::read_heading(std::string_view heading, Contact& contact) const {
+    const auto cut = std::find_if(heading.begin(), heading.end(), [&](char c) {
+        return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
+    });
+    const std::string_view name = trim(heading.substr(0, static_cast<std::size_t>(cut - heading.begin())));
+    const std::size_t blank = name.find(' ');
+    contact.family_name.assign(name.substr(0, blank));
+    if (blank != std::string_view::npos) contact.given_names.assign(trim(name.substr(blank + 1)));
+    // The display name as the address field writes it with swapped names.
+    contact.formatted_name = contact.given_names;
+    if (!contact.formatted_name.empty()) contact.formatted_name += ' ';
+    contact.formatted_name += contact.family_name;
+    if (cut != heading.end()) {
+        const std::string_view phone = trim(heading.substr(static_cast<std::size_t>(cut - heading.begin()) + 1));
+        if (!phone.empty()) contact.phones.add(phone);
+    }
+}
+
+namespace {
+
+// Postal line `k` (street, place, country) into the address.
+void read_postal_line(std::size_t k, std::string_view text, PostalAddress& address) {
+    switch (k) {
+    case 0: address.street.assign(text); break;
+    case 1:
+        if (!text.empty() && is_digit(text.front())) {
+            const std::size_t space = text.find(' ');
+            address.postal_code.assign(text.substr(0, space));
+            if (space != std::string_view::npos) address.locality.assign(trim(text.substr(space)));
+        } else {
+            address.locality.assign(text);
+        }
+        break;
+    default: address.country.assign(text); break;
+    }
+}
+
+}  // namespace
+
 void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
     contact.clear();
     scan_line_starts(entry.data(), static_cast<std::int32_t>(entry.size()), 0, starts_);
@@ -329,21 +371,7 @@ void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
         return entry.substr(start, printable_run(entry, start));
     };
     const std::size_t count = starts_.size();
-
-    const std::string_view heading = count > 0 ? line_at(0) : std::string_view{};
-    const auto cut = std::find_if(heading.begin(), heading.end(), [&](char c) {
-        return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
-    });
-    const std::string_view name = trim(heading.substr(0, static_cast<std::size_t>(cut - heading.begin())));
-    const std::size_t blank = name.find(' ');
-    contact.family_name.assign(name.substr(0, blank));
-    if (blank != std::string_view::npos) contact.given_names.assign(trim(name.substr(blank + 1)));
-    contact.formatted_name = contact.given_names.empty() ? contact.family_name
-                                                         : contact.given_names + ' ' + contact.family_name;
-    if (cut != heading.end()) {
-        const std::string_view phone = trim(heading.substr(static_cast<std::size_t>(cut - heading.begin()) + 1));
-        if (!phone.empty()) contact.phones.add(phone);
-    }
+    read_heading(count > 0 ? line_at(0) : std::string_view{}, contact);
 
     // The postal lines are among the unlabelled lines right below the heading.
     std::string_view value;
@@ -355,20 +383,7 @@ void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
         const std::string_view line = line_at(i);
         const auto postal = std::find(postal_lines_.begin(), postal_lines_.end(), static_cast<int>(i));
         if (i < block_end && postal != postal_lines_.end()) {
-            const std::string_view text = trim(line);
-            switch (postal - postal_lines_.begin()) {
-            case 0: address.street.assign(text); break;
-            case 1:
-                if (!text.empty() && is_digit(text.front())) {
-                    const std::size_t space = text.find(' ');
-                    address.postal_code.assign(text.substr(0, space));
-                    if (space != std::string_view::npos) address.locality.assign(trim(text.substr(space)));
-                } else {
-                    address.locality.assign(text);
-                }
-                break;
-            default: address.country.assign(text); break;
-            }
+            read_postal_line(static_cast<std::size_t>(postal - postal_lines_.begin()), trim(line), address);
             continue;
         }
         const Role role = role_of(line, value);
@@ -387,12 +402,9 @@ void ContactMapping::demote_labelled_postal_parts(PostalAddress& a) {
         lines_.add(a.street);
         a.street.clear();
     }
-    std::string& place = place_;
-    place = a.postal_code;
-    if (!place.empty() && !a.locality.empty()) place += ' ';
-    place += a.locality;
-    if (role_of(place, value) != Role::none) {
-        lines_.add(place);
+    place_line(a, place_);
+    if (role_of(place_, value) != Role::none) {
+        lines_.add(place_);
         a.postal_code.clear();
         a.locality.clear();
     }
@@ -429,7 +441,7 @@ void ContactMapping::normalise(Contact& contact) {
     for (std::size_t i = 1; i < contact.addresses.size(); ++i) {
         std::string& line = lines_.add();
         line = address_label_;
-        line += one_line_address(contact.addresses[i]);
+        append_one_line_address(contact.addresses[i], line);
     }
     if (!all_blank(contact.unreadable_birthday)) {
         std::string& line = lines_.add();
@@ -469,7 +481,10 @@ void ContactMapping::append_birthday_text(const Birthday& date, std::string& out
     out += '.';
     append_two_digits(out, date.month);
     out += '.';
-    if (date.year != 0) out += std::to_string(date.year);
+    if (date.year != 0) {  // four digits, so that it reads back as a year
+        append_two_digits(out, date.year / 100);
+        append_two_digits(out, date.year % 100);
+    }
 }
 
 void ContactMapping::append_labelled(Role role, std::string_view value) {
@@ -512,9 +527,7 @@ void ContactMapping::append_postal_lines(const Contact& contact, bool notes_foll
     if (!contact.addresses.empty()) {
         const PostalAddress& a = contact.addresses[0];
         parts[0] = a.street;
-        parts[1] = a.postal_code;
-        if (!a.postal_code.empty() && !a.locality.empty()) parts[1] += ' ';
-        parts[1] += a.locality;
+        place_line(a, parts[1]);
         // Read back, the line splits at its first blank and loses the blanks around it.
         collapse_blanks(parts[1]);
         parts[2] = a.country;
@@ -548,7 +561,7 @@ void ContactMapping::append_labelled_lines(const Contact& contact) {
     for (const std::string& v : contact.titles) append_labelled(Role::title, v);
 }
 
-void ContactMapping::append_entry(Contact& contact, std::string& out) {
+bool ContactMapping::append_entry(Contact& contact, std::string& out) {
     normalise(contact);
     body_.clear();
     append_heading(contact);
@@ -563,6 +576,7 @@ void ContactMapping::append_entry(Contact& contact, std::string& out) {
         body_ += line_end;
         body_ += note;
     }
+    if (body_ == placeholder) return false;  // a name of separators alone, say: nothing to keep
     if (plain_lines(body_)) {
         out += body_;  // nothing that cleaning or line breaking would change
     } else {
@@ -573,6 +587,7 @@ void ContactMapping::append_entry(Contact& contact, std::string& out) {
         append_breaking_long_lines(cleaned_, 0, 0, out);
     }
     out += entry_terminator;
+    return true;
 }
 
 }  // namespace lumo

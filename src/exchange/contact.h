@@ -126,8 +126,9 @@ public:
     // profession), notes, then the entry terminator. Lines are cleaned and
     // broken as pasted text is. First moves note lines that begin with a
     // label into their place (as reading the entry would), so the entry
-    // reads back as `contact`.
-    void append_entry(Contact& contact, std::string& out);
+    // reads back as `contact`. False, with nothing appended, when nothing of
+    // the contact would be left in the entry (a name of separators alone).
+    bool append_entry(Contact& contact, std::string& out);
 
     // Reads an entry (its text from its start, up to and with or without its
     // terminator) into `contact`.
@@ -155,6 +156,7 @@ private:
     // Puts a labelled value into its place; false when it has none there
     // (an empty value, a second or unreadable birthday): the line is a note.
     bool take_labelled(Contact& contact, Role role, std::string_view value);
+    void read_heading(std::string_view heading, Contact& contact) const;
     void normalise(Contact& contact);
     void demote_labelled_postal_parts(PostalAddress& address);
     void append_heading(const Contact& contact);

@@ -78,13 +78,14 @@ ContactFormat contact_format(std::string_view file_name, std::string_view bytes)
 
 void append_contact_entries(std::string_view bytes, ContactFormat format, ContactMapping& mapping,
                             std::string& entries, ImportCounts& counts) {
+    std::int32_t empty = 0;
     const ContactSink sink = [&](Contact& contact) {
-        if (contact.replaced) ++counts.replaced;
-        mapping.append_entry(contact, entries);
+        if (!mapping.append_entry(contact, entries)) ++empty;
+        else if (contact.replaced) ++counts.replaced;
     };
     const ReadCounts read = format == ContactFormat::vcard ? read_vcards(bytes, sink) : read_csv(bytes, sink);
-    counts.imported += read.read;
-    counts.unreadable += read.unreadable;
+    counts.imported += read.read - empty;
+    counts.unreadable += read.unreadable + empty;
 }
 
 bool append_entries(Store& store, std::string_view entries) {
@@ -107,10 +108,18 @@ bool append_entries(Store& store, std::string_view entries) {
 }
 
 std::string import_notice(const ImportCounts& counts) {
-    std::string text = std::to_string(counts.imported) + " contacts imported.";
-    if (counts.unreadable > 0) text += "\n" + std::to_string(counts.unreadable) + " could not be read.";
-    if (counts.replaced > 0)
-        text += "\n" + std::to_string(counts.replaced) + " contained characters that were replaced.";
+    std::string text = std::to_string(counts.imported);
+    text += " contacts imported.";
+    if (counts.unreadable > 0) {
+        text += '\n';
+        text += std::to_string(counts.unreadable);
+        text += " could not be read.";
+    }
+    if (counts.replaced > 0) {
+        text += '\n';
+        text += std::to_string(counts.replaced);
+        text += " contained characters that were replaced.";
+    }
     return text;
 }
 

@@ -140,14 +140,16 @@ TEST(VcardReader, FilesAsPhonesWebMailAndMailProgramsWriteThem) {
          utf16le(u"BEGIN:VCARD\r\nVERSION:3.0\r\nN:\u0418\u0432\u0430\u043D\u043E\u0432\u0430;\u041E\u043B\u044C\u0433\u0430;;;\r\n"
                  u"TEL:+7 495 000\r\nEND:VCARD\r\n"),
          entry_of({"Ivanova Olga, +7 495 000"}), {1, 0, 1}},
-        {"damaged: a card cut off by the next, an empty card, a card cut off by the end", "broken.vcf",
+        {"damaged: a card cut off by the next, an empty card, a name of separators alone, a card cut off by the end",
+         "broken.vcf",
          "BEGIN:VCARD\r\nN:Good;One\r\nEND:VCARD\r\n"
+         "BEGIN:VCARD\r\nFN:,\r\nEND:VCARD\r\n"
          "BEGIN:VCARD\r\nN:Cut;Off\r\n"
          "BEGIN:VCARD\r\nFN:Third\r\nno colon here\r\n:\r\n;;;\r\nEND:VCARD\r\n"
          "BEGIN:VCARD\r\nVERSION:4.0\r\nEND:VCARD\r\n"
          "END:VCARD\r\n"
          "BEGIN:VCARD\r\nN:Last",
-         entries_of({{"Good One"}, {"Third"}}), {2, 3, 0}},
+         entries_of({{"Good One"}, {"Third"}}), {2, 4, 0}},
         {"no vCard at all", "x.vcf", std::string("\x89PNG\r\n\x1a\n\0\0binary", 16), "", {0, 1, 0}},
         {"an empty file", "x.vcf", "", "", {0, 0, 0}},
     };
