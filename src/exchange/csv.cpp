@@ -211,7 +211,9 @@ public:
         const std::size_t start = pos_;
         fields.clear();
         for (;;) {
-            std::string& field = fields.add();
+            // Columns beyond any export's are read past, not kept: a line of
+            // separators alone must not cost memory many times its size.
+            std::string& field = fields.size() < most_columns ? fields.add() : (surplus_.clear(), surplus_);
             const bool closed = read_field(field);
             if (!closed) {
                 pos_ = line_end_after(start);
@@ -279,10 +281,13 @@ private:
         return true;
     }
 
+    static constexpr std::size_t most_columns = 1024;
+
     std::string_view text_;
     char separator_;
     std::size_t pos_ = 0;
     bool lines_only_ = false;
+    std::string surplus_;
 };
 
 bool blank(std::string_view s) {
