@@ -493,23 +493,25 @@ void ContactMapping::append_labelled(Role role, std::string_view value) {
 }
 
 void ContactMapping::append_heading(const Contact& contact) {
+    // The name, else the display name, the company or the e-mail address:
+    // the first that keeps any text once separators (which would end the
+    // name early) and runs of blanks (which would not read back the same)
+    // are gone.
     std::string& name = value_;
+    const std::string_view sources[] = {std::string_view(contact.formatted_name),
+                                        contact.organisations.empty() ? "" : std::string_view(contact.organisations[0]),
+                                        contact.emails.empty() ? "" : std::string_view(contact.emails[0])};
     name = contact.family_name;
-    if (!contact.given_names.empty()) {
-        if (!name.empty()) name += ' ';
-        name += contact.given_names;
+    name += ' ';
+    name += contact.given_names;
+    for (const std::string_view* next = sources;; ++next) {
+        std::erase_if(name, [&](char c) {
+            return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
+        });
+        collapse_blanks(name);
+        if (!name.empty() || next == std::end(sources)) break;
+        name.assign(*next);
     }
-    const char* fallbacks[] = {contact.formatted_name.c_str(),
-                               contact.organisations.empty() ? "" : contact.organisations[0].c_str(),
-                               contact.emails.empty() ? "" : contact.emails[0].c_str()};
-    for (const char* fallback : fallbacks)
-        if (name.empty()) name = fallback;
-    // A separator would end the name early; runs of blanks would not read
-    // back the same.
-    std::erase_if(name, [&](char c) {
-        return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
-    });
-    collapse_blanks(name);
     body_ += name;
 
     const auto separator = std::find_if(separators_.begin(), separators_.end(), [](char c) { return c != '\0'; });
