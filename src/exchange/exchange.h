@@ -1,14 +1,19 @@
 // The File menu's Import and Export of contacts (vCard and CSV files): what
 // the two commands do once their dialogs have been answered. The shell shows
-// the dialogs (with the filters and titles below) and calls:
+// the dialogs (titles and filters below; Import allows several files, Export
+// asks before replacing one), with the modal flag set around them, and calls:
 //
 //   Import: import_command(app.files, app.store, app.settings, port, paths)
-//           with the chosen files. It takes the undo snapshot, appends the
-//           contacts as entries, sorts, asks the data-check question of Add
-//           and shows the notice; nothing more is left to the shell.
-//   Export: export_file(store, settings, format, entries_to_export(store, views))
-//           gives the file's bytes, which the shell writes (safely) to the
-//           chosen path. Export never changes the book.
+//           with the chosen files (not at all when the dialog was
+//           cancelled). It takes the undo snapshot, appends the contacts as
+//           entries, sorts with the overview active as Add does, asks Add's
+//           data-check question and shows the notice; nothing more is left
+//           to the shell.
+//   Export: export_file(app.store, app.settings, export_format_of_filter(i),
+//           entries_to_export(app.store, app.views)) gives the file's bytes
+//           for the filter the user chose; the shell writes them to the
+//           chosen path (through the safe write) and reports a failed write
+//           as saving does. Export never changes the book.
 #pragma once
 
 #include <array>
@@ -108,7 +113,9 @@ EntrySpan entries_to_export(const Store& store, const ViewState& views);
 
 // The bytes of an export file of the entries in `span`: vCard 4.0 or 3.0
 // (UTF-8, CR LF, folded), or CSV (UTF-8 with byte order mark). Entries that
-// hold nothing (a blank heading and no more) are left out.
+// hold nothing (a blank heading and no more) are left out. Throws
+// std::bad_alloc when memory runs short: the command's boundary reports "Not
+// enough memory free!" and nothing is written.
 std::string export_file(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span);
 
 }  // namespace lumo
