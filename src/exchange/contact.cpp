@@ -64,7 +64,7 @@ bool starts_with_key(std::string_view line, std::string_view key) {
 }
 
 bool has_line_end(std::string_view s) {
-    return s.find('\n') != std::string_view::npos || s.find('\r') != std::string_view::npos;
+    return std::any_of(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
 // One line of text: line ends become blanks, blanks and control characters

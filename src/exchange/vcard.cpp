@@ -545,10 +545,15 @@ void VcardWriter::start(std::string_view name) {
     line_ += ':';
 }
 
-void VcardWriter::escape(std::string_view value, const char* special) {
+void VcardWriter::escape(std::string_view value, std::string_view special) {
+    // Only these four ever need a backslash; `special` says which of them here.
+    const auto is_special = [special](char c) {
+        return (c == '\\' || c == ',' || c == ';' || c == '\n') && special.find(c) != std::string_view::npos;
+    };
     std::size_t i = 0;
     while (i < value.size()) {
-        const std::size_t at = std::min(value.find_first_of(special, i), value.size());
+        std::size_t at = i;
+        while (at < value.size() && !is_special(value[at])) ++at;
         append_1252_as_utf8(value.substr(i, at - i), line_);
         if (at == value.size()) break;
         line_ += '\\';

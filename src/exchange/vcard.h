@@ -50,7 +50,7 @@ private:
     void start(std::string_view name);
     // Appends `value` as UTF-8 to the line, a backslash in front of each of
     // the `special` characters (a line end as "\n").
-    void escape(std::string_view value, const char* special);
+    void escape(std::string_view value, std::string_view special);
     void property(std::string_view name, std::string_view value);
     void component(std::string_view value, bool semicolon_first);
     void birthday(const Birthday& date);
