@@ -11,6 +11,7 @@
 #include "win32/drop_target.h"
 #include "win32/main_window.h"
 #include "win32/shell_resources.h"
+#include "win32/win32_files.h"
 #include "win32/win32_port.h"
 
 namespace lumo::win32 {
@@ -70,7 +71,8 @@ int run_lumo(HINSTANCE instance, int show_command) {
 
     ShellWindows windows;
     Win32Port shell(windows);
-    Port port{shell, shell, shell, shell, shell};
+    Win32FileSystem files;
+    Port port{shell, shell, shell, shell, shell, files};
     const UINT transfer_message = register_transfer_message();
     Win32Transport transport(transfer_message);
     App app(port, transport);
