@@ -4,8 +4,6 @@
 // this way, so that nothing a newcomer types is saved without a question.
 //
 //   default_configuration.exe FILE BOOK
-#include <windows.h>
-
 #include <cstdio>
 
 #include "settings/configuration.h"

@@ -61,6 +61,16 @@ protected:
         lumo.write_file(std::string(configuration_file_name), std::string(bytes.begin(), bytes.end()));
     }
 
+    // Starts lumo on the protected `file` and answers its prompt with `password`.
+    void start_with_password(const std::string& file, const std::string& password) {
+        write_configuration(file);
+        ASSERT_TRUE(lumo.start());
+        HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
+        ASSERT_NE(prompt, nullptr) << lumo.describe();
+        set(prompt, IDC_OPEN_PASSWORD, password);
+        press(prompt, IDC_OPEN_PASSWORD_OK);
+    }
+
     // Starts lumo on `file` and waits for its views.
     void start_with(const std::string& file) {
         write_configuration(file);
@@ -120,13 +130,7 @@ const std::string plain = book({"Anton\r\nRing 1", "Berta\r\nneedle here"});
 TEST_F(Dialogs, ProtectedFileAsksForItsPasswordAndSavesEncipheredAgain) {
     const std::string stored = protected_file(plain, "geheim");
     lumo.write_file("secret.adr", stored);
-    write_configuration("secret.adr");
-    ASSERT_TRUE(lumo.start());
-
-    HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
-    ASSERT_NE(prompt, nullptr) << lumo.describe();
-    set(prompt, IDC_OPEN_PASSWORD, "geheim");
-    press(prompt, IDC_OPEN_PASSWORD_OK);
+    start_with_password("secret.adr", "geheim");
     wait_for_views();
     EXPECT_TRUE(lumo.wait_until([&] { return lumo.status_text() == entries_status(2); })) << lumo.status_text();
 
@@ -141,13 +145,7 @@ TEST_F(Dialogs, ProtectedFileAsksForItsPasswordAndSavesEncipheredAgain) {
 TEST_F(Dialogs, WrongPasswordIsToldAndTheFileStaysAsItWas) {
     const std::string stored = protected_file(plain, "geheim");
     lumo.write_file("secret.adr", stored);
-    write_configuration("secret.adr");
-    ASSERT_TRUE(lumo.start());
-
-    HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
-    ASSERT_NE(prompt, nullptr) << lumo.describe();
-    set(prompt, IDC_OPEN_PASSWORD, "falsch");
-    press(prompt, IDC_OPEN_PASSWORD_OK);
+    start_with_password("secret.adr", "falsch");
     answer_box("Wrong password!");
     wait_for_views();
     EXPECT_TRUE(lumo.wait_until([&] { return lumo.status_text() == entries_status(1); })) << lumo.status_text();
@@ -161,12 +159,7 @@ TEST_F(Dialogs, WrongPasswordIsToldAndTheFileStaysAsItWas) {
 TEST_F(Dialogs, AfterAWrongPasswordSavingOverTheProtectedBookAsksFirst) {
     const std::string stored = protected_file(plain, "geheim");
     lumo.write_file("secret.adr", stored);
-    write_configuration("secret.adr");
-    ASSERT_TRUE(lumo.start());
-    HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
-    ASSERT_NE(prompt, nullptr) << lumo.describe();
-    set(prompt, IDC_OPEN_PASSWORD, "falsch");
-    press(prompt, IDC_OPEN_PASSWORD_OK);
+    start_with_password("secret.adr", "falsch");
     answer_box("Wrong password!");
     wait_for_views();
     lumo.post_command(CMD_NEW_ENTRY);  // the data view takes the keys

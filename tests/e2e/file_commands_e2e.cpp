@@ -257,6 +257,11 @@ TEST_F(FileCommands, AFailedSaveKeepsLumoAndItsDataUntilTheyAreSavedElsewhere) {
     ASSERT_NE(question.window, nullptr) << lumo.describe();
     EXPECT_EQ(question.text, "The data could not be saved!\nQuit VORNIX-Lumo without saving?");
     lumo.answer(question, IDNO);
+    // The end of the Windows session asks the same way.
+    PostMessageA(lumo.main_window(), WM_QUERYENDSESSION, 0, 0);
+    answer("Save Data now?", IDYES);
+    answer("Cannot save file!", IDOK);
+    answer("without saving", IDNO);
 
     pump_for(500);
     EXPECT_TRUE(lumo.running());
@@ -270,7 +275,10 @@ TEST_F(FileCommands, AFailedSaveKeepsLumoAndItsDataUntilTheyAreSavedElsewhere) {
     EXPECT_TRUE(lumo.wait_until([&] { return lumo.read_file("saved.adr").size() == sorted.size() + 5; }))
         << lumo.describe();
     EXPECT_TRUE(title_becomes(title_for(path("saved.adr"))));
-    quit_without_question();
+    // Saved now: the close box ends lumo without a question.
+    PostMessageA(lumo.main_window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(calendar.wait_for("LumoQuit")) << lumo.describe();
+    EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
 }
 
 // Undo after a recent file returns to the first book under its own name;
