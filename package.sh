@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the i686 release (preset win32) and packs it for Windows:
+# Builds the i686 release (preset win32, stripped) and packs it for Windows:
 #
 #   build/package/lumo-windows.zip   a folder lumo\ with lumo.exe, the calendar
 #                                    stand-in vornix.exe, DOC\V_LUMO.HTM (the help
 #                                    page F1 opens), DEMO.ADR and README.TXT
 #   build/package/lumo-setup.exe     the same as an installer for the current user,
-#                                    with Start-menu shortcuts and an uninstaller
-#                                    (when NSIS's makensis is installed)
+#                                    with Start-menu shortcuts, ".adr" opening in
+#                                    lumo, an entry in the list of programs and
+#                                    an uninstaller (when NSIS's makensis is
+#                                    installed)
 #
 #   ./package.sh               build, then pack
 #   ./package.sh --no-build    pack what the build folder holds already
@@ -22,17 +24,20 @@ out=${LUMO_PACKAGE_OUT:-build/package}
 
 if [ "${1:-}" != "--no-build" ]; then
   ./scripts/setup.sh
-  cmake --preset win32 -B "$build" >/dev/null
   mkdir -p "$out"
-  if ! cmake --build "$build" -j"$(nproc)" --target lumo vornix help_page >"$out/build.log" 2>&1; then
-    grep -E 'error' "$out/build.log" | head -40
+  # The release preset builds exactly the two programs and the help page.
+  if ! { cmake --preset win32 -B "$build" && cmake --build "$build" -j"$(nproc)"; } >"$out/build.log" 2>&1; then
+    grep -E 'error|Error' "$out/build.log" | head -40
     echo "package: the win32 build failed; see $out/build.log" >&2
     exit 1
   fi
 fi
 
 for f in lumo.exe vornix.exe DOC/V_LUMO.HTM; do
-  [ -f "$build/$f" ] || { echo "package: $build/$f is missing; build first" >&2; exit 1; }
+  if [ ! -s "$build/$f" ]; then
+    echo "package: $build/$f is missing; run ./package.sh without --no-build to build it" >&2
+    exit 1
+  fi
 done
 
 out=$(realpath -m "$out")
@@ -53,7 +58,9 @@ echo "package: $out/lumo-windows.zip"
 if [ -n "${LUMO_NO_INSTALLER:-}" ]; then
   :
 elif command -v makensis >/dev/null 2>&1; then
-  makensis -V2 -DSTAGE="$stage" -DOUTFILE="$out/lumo-setup.exe" packaging/lumo.nsi >"$out/nsis.log" 2>&1 \
+  version=$(sed -n 's/^#define LUMO_VERSION_TEXT "\(.*\)"/\1/p' src/win32/resources/version.h)
+  makensis -V2 -DSTAGE="$stage" -DOUTFILE="$out/lumo-setup.exe" -DVERSION="$version" packaging/lumo.nsi \
+    >"$out/nsis.log" 2>&1 \
     || { cat "$out/nsis.log" >&2; echo "package: makensis failed" >&2; exit 1; }
   echo "package: $out/lumo-setup.exe"
 else

@@ -10,6 +10,7 @@ export LUMO_ROOT=$PWD
 
 ./scripts/setup.sh
 source scripts/wine-env.sh
+source scripts/pdf-printer.sh
 
 jobs=$(nproc)
 for preset in native win64 win32; do
@@ -35,6 +36,9 @@ tests/package/package_test.sh build/win32
 
 echo "== test win64 (Wine)"
 private_display
+# The printing test prints to a private PDF printer.
+trap stop_pdf_printer EXIT
+pdf_printer_ready
 wine_prefix_ready
 wine_warm_up
 status=0

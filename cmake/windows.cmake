@@ -5,7 +5,9 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 1252")
 
 # Statically linked, so the exe runs on a bare Windows.
 set(LUMO_STATIC -static -static-libgcc -static-libstdc++)
-set(LUMO_WIN_LIBS user32 gdi32 comdlg32 shell32 ole32 uuid)
+# The programs a user gets carry no symbols in a release build.
+set(LUMO_RELEASE_STRIP $<$<CONFIG:Release>:-s>)
+set(LUMO_WIN_LIBS user32 gdi32 comdlg32 comctl32 shell32 ole32 uuid)
 
 # The shell without its entry point, so the Win32 tests can link its pieces.
 file(GLOB LUMO_SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win32/*.cpp)
@@ -18,15 +20,15 @@ target_link_libraries(lumo_shell PUBLIC lumo_core ${LUMO_WIN_LIBS})
 add_executable(lumo WIN32 ${CMAKE_SOURCE_DIR}/src/win32/winmain.cpp
                           ${CMAKE_SOURCE_DIR}/src/win32/resources/lumo.rc)
 target_link_libraries(lumo PRIVATE lumo_shell)
-target_link_options(lumo PRIVATE ${LUMO_STATIC})
+target_link_options(lumo PRIVATE ${LUMO_STATIC} ${LUMO_RELEASE_STRIP})
 
 # The calendar stand-in.
 file(GLOB LUMO_PEER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/peer/*.cpp)
-add_executable(vornix WIN32 ${LUMO_PEER_SOURCES})
+add_executable(vornix WIN32 ${LUMO_PEER_SOURCES} ${CMAKE_SOURCE_DIR}/peer/vornix.rc)
 target_include_directories(vornix PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(vornix PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
 target_link_libraries(vornix PRIVATE lumo_core user32 gdi32)
-target_link_options(vornix PRIVATE ${LUMO_STATIC})
+target_link_options(vornix PRIVATE ${LUMO_STATIC} ${LUMO_RELEASE_STRIP})
 
 # Writes a default configuration for a fresh program folder (./run.sh).
 add_executable(default_configuration ${CMAKE_SOURCE_DIR}/tools/default_configuration.cpp)
@@ -65,7 +67,7 @@ if(LUMO_WINDOWS_TESTS)
                                               ${CMAKE_SOURCE_DIR}/src/win32/resources)
   target_compile_definitions(e2e_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601
                              LUMO_EXE_NAME="lumo.exe")
-  target_link_libraries(e2e_tests PRIVATE lumo_core gtest_win user32 gdi32)
+  target_link_libraries(e2e_tests PRIVATE lumo_core gtest_win user32 gdi32 winspool)
   target_link_options(e2e_tests PRIVATE ${LUMO_STATIC})
   add_dependencies(e2e_tests lumo vornix)
   add_test(NAME e2e COMMAND e2e_tests --gtest_brief=1)

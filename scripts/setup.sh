@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what this machine lacks to build and test lumo, idempotently and
-# quietly: the MinGW-w64 cross compilers, Wine, Xvfb, ImageMagick, CMake and
-# the test libraries. Safe to run again; does nothing when all is there.
+# quietly: the MinGW-w64 cross compilers, Wine, Xvfb, ImageMagick, CMake, the
+# test libraries and a PDF printer (CUPS, CUPS-PDF, poppler's pdftotext).
+# Safe to run again; does nothing when all is there.
 set -euo pipefail
 
 need=()
@@ -24,6 +25,11 @@ have clang++ || need+=(clang)
 have zip || need+=(zip)
 have unzip || need+=(unzip)
 have makensis || need+=(nsis)
+# Printing through Wine into a PDF, and reading the PDF back.
+have cupsd || need+=(cups)
+have lpadmin || need+=(cups-client)
+[ -e /usr/lib/cups/backend/cups-pdf ] || need+=(printer-driver-cups-pdf)
+have pdftotext || need+=(poppler-utils)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"

@@ -6,7 +6,7 @@
 #include "app/app.h"
 #include "calendar/calendar_texts.h"
 #include "data/file_commands.h"
-#include "data/paste.h"
+#include "views/edit_engine.h"
 
 namespace lumo {
 
@@ -387,12 +387,10 @@ void type_text_pre_definition(App& app, int n) {
     if (text.empty()) return;
     // Typed text takes the place of a marked block, as a typed key does.
     if (app.views.text_block.marked) app.edit_engine.delete_text_block(false);
-    DataView& view = app.data_view;
-    view.ensure_lines();
-    insert_text_at_caret(app.store, app.views, text);
-    view.ensure_lines();
-    view.make_room();
-    view.keep_cursor_visible();
+    // Typed as the keyboard would, one character at a time: at a full line the
+    // first refused character ends the typing, after the engine's one message.
+    for (const char c : text)
+        if (app.edit_engine.edit(static_cast<unsigned char>(c)) == edit_refused) break;
 }
 
 }  // namespace lumo

@@ -10,14 +10,33 @@
 
 namespace lumo {
 
-ProgramPaths program_paths(std::string_view command_line) {
-    std::string_view token;
-    if (!command_line.empty() && command_line.front() == '"') {
-        token = command_line.substr(1);
-        token = token.substr(0, token.find('"'));
-    } else {
-        token = command_line.substr(0, command_line.find(' '));
+namespace {
+
+struct Token {
+    std::string_view text;
+    std::string_view rest;  // what follows the token
+};
+
+// A command-line token: to the closing double quote when it begins with one
+// (the quotes dropped), otherwise to the first blank.
+Token next_token(std::string_view line) {
+    if (!line.empty() && line.front() == '"') {
+        const std::string_view inner = line.substr(1);
+        const std::size_t close = inner.find('"');
+        if (close == std::string_view::npos) return {inner, {}};
+        return {inner.substr(0, close), inner.substr(close + 1)};
     }
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos) return {line, {}};
+    return {line.substr(0, blank), line.substr(blank)};
+}
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+ProgramPaths program_paths(std::string_view command_line) {
+    const std::string_view token = next_token(command_line).text;
     // Without a separator the program was started from its own folder, which
     // is the current directory: the file names stand alone.
     const std::size_t separator = token.find_last_of("\\/");
@@ -29,6 +48,24 @@ ProgramPaths program_paths(std::string_view command_line) {
     paths.configuration_file.assign(folder).append(configuration_file_name);
     paths.help_file.assign(folder).append(help_file_name);
     return paths;
+}
+
+std::string book_on_command_line(std::string_view command_line) {
+    std::string_view rest = next_token(command_line).rest;
+    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+    return std::string(next_token(rest).text);
+}
+
+std::string absolute_path(std::string_view name, std::string_view current_directory) {
+    const bool drive = name.size() >= 2 && name[1] == ':';
+    const bool rooted = !name.empty() && is_separator(name[0]);
+    const bool network = rooted && name.size() >= 2 && is_separator(name[1]);
+    if (drive || network || name.empty()) return std::string(name);
+    const bool directory_has_drive = current_directory.size() >= 2 && current_directory[1] == ':';
+    if (rooted) return directory_has_drive ? std::string(current_directory.substr(0, 2)).append(name) : std::string(name);
+    std::string path(current_directory);
+    if (!path.empty() && !is_separator(path.back())) path += '\\';
+    return path.append(name);
 }
 
 Rect default_main_window_rectangle(ScreenSize screen) {
@@ -90,7 +127,11 @@ bool start_up_before_window(App& app, std::string_view command_line, const LogFo
     app.file.clear_name();
     // A missing configuration file is no error: the defaults stand.
     load_configuration_file(app.settings, app.paths.configuration_file);
-    app.file.set_name(text_of(app.settings.file_name));
+    // A book named on the command line (a double-clicked .adr file) opens
+    // instead of the last one, and is the last one from then on.
+    const std::string book = book_on_command_line(command_line);
+    app.file.set_name(book.empty() ? std::string(text_of(app.settings.file_name))
+                                   : absolute_path(book, app.port().system.current_directory()));
     set_window_title(app.store, app.file);
     return app.files.start();
 }

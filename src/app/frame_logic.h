@@ -31,6 +31,15 @@ struct ProgramPaths {
 // without a separator gives an empty folder, i.e. the current directory.
 ProgramPaths program_paths(std::string_view command_line);
 
+// The address book named behind the program's path: the command line's
+// second token, read like the first (to the closing double quote when it
+// begins with one, else to the next blank). Empty when there is none.
+std::string book_on_command_line(std::string_view command_line);
+
+// `name` as a full path: a name without a drive or a network prefix is taken
+// from `current_directory` (one that starts with a separator from its drive).
+std::string absolute_path(std::string_view name, std::string_view current_directory);
+
 struct ScreenSize {
     std::int32_t cx = 0, cy = 0;  // SM_CXFULLSCREEN, SM_CYFULLSCREEN
 };
@@ -78,8 +87,9 @@ Point about_box_position(Point mouse, Size box, ScreenSize screen);
 // Start-up before the main window exists. `command_line` is
 // GetCommandLineA(), `system_font` the stock SYSTEM_FONT's LOGFONT. Fills
 // app.paths, gives both view fonts the system font, reads the configuration
-// file (when it opens), sets the window title, resets the store and reopens
-// the last file (sorted) or makes a new store. Returns false when the store
+// file (when it opens), sets the window title, resets the store and opens the
+// book named on the command line, else reopens the last file (sorted), else
+// makes a new store. Returns false when the store
 // could not be allocated: the shell ends the program. The shell then
 // creates the view fonts from app.settings.
 bool start_up_before_window(App& app, std::string_view command_line, const LogFont& system_font);

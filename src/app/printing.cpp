@@ -113,6 +113,20 @@ std::int32_t printer_font_height(std::int32_t view_height, std::int32_t pixels_p
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
+LogFont printer_font(const LogFont& view_font, std::int32_t pixels_per_inch) {
+    LogFont font = view_font;
+    font.height = printer_font_height(view_font.height, pixels_per_inch);
+    // A width in the view font (the stock System font has one) is a screen
+    // measure that the height's scaling does not reach: kept, it measured
+    // characters a third as wide as printer drivers draw them, which ignore
+    // it (Wine's PostScript driver does), and the left margin came out a
+    // third of its size. The face's own width is what every driver prints.
+    font.width = 0;
+    font.weight = print_body_weight;
+    font.italic = 0;
+    return font;
+}
+
 std::string_view entries_to_print(const App& app) {
     const Store& store = app.store;
     const std::int32_t count = store.entry_count();

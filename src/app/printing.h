@@ -111,6 +111,10 @@ std::string print_stamp(const LocalTime& now);
 // pixels per inch over 100, truncated toward zero, kept within 32 bits.
 std::int32_t printer_font_height(std::int32_t view_height, std::int32_t pixels_per_inch);
 
+// The job's regular font: the view font at the printer's height, weight 400,
+// upright, at its face's own width.
+LogFont printer_font(const LogFont& view_font, std::int32_t pixels_per_inch);
+
 // The text of the entries to print: the marked entry range, or else the
 // selected entry; empty when there is nothing to print.
 std::string_view entries_to_print(const App& app);

@@ -4,8 +4,17 @@
 
 namespace lumo {
 
+namespace {
+
+// The toolbar covers the rows above `toolbar_height`; the arrangements place
+// the views on that very row, so a view may lie there. (Kept one row lower,
+// the overview lost its top pixel row after every placement.)
+std::int32_t highest_view_top(std::int32_t toolbar_height) { return toolbar_height; }
+
+}  // namespace
+
 Rect kept_below_toolbar(const Rect& place, std::int32_t toolbar_height) {
-    const std::int32_t top_limit = toolbar_height + 1;
+    const std::int32_t top_limit = highest_view_top(toolbar_height);
     if (place.y >= top_limit) return place;
     Rect kept = place;
     kept.height = std::max(0, kept.height - (top_limit - place.y));
@@ -17,7 +26,7 @@ ViewPoint moved_view_origin(ViewPoint mouse, ViewPoint press, std::int32_t toolb
                             std::int32_t caption_height, std::int32_t client_width, std::int32_t client_height) {
     ViewPoint origin{mouse.x - press.x, mouse.y - press.y};
     origin.x = std::max(origin.x, 0);
-    origin.y = std::max(origin.y, toolbar_height + 1);
+    origin.y = std::max(origin.y, highest_view_top(toolbar_height));
     // The far limits come last: in a main window too small for both, the
     // caption strip stays reachable.
     origin.x = std::min(origin.x, client_width - caption_height);

@@ -15,8 +15,9 @@ struct ViewPoint {
 };
 
 // A view's rectangle (main window client coordinates) after it moved or was
-// sized: its top may not lie above the toolbar's bottom + 1; a top above
-// that is moved down and the height shrinks by as much.
+// sized: its top may not lie above the first row below the toolbar (row
+// `toolbar_height`); a top above that is moved down and the height shrinks
+// by as much.
 Rect kept_below_toolbar(const Rect& place, std::int32_t toolbar_height);
 
 // Moving by the caption strip: the view's new top-left corner for the mouse

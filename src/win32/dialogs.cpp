@@ -15,6 +15,13 @@ constexpr std::array<int, direction_count> direction_buttons = {
 // Their pictures, in the same order.
 constexpr std::array<int, direction_count> direction_bitmaps = {
     IDB_DIRECTION_BACKWARD, IDB_DIRECTION_FORWARD, IDB_DIRECTION_BACKWARD_WRAP, IDB_DIRECTION_FORWARD_WRAP};
+// What the pictures mean.
+constexpr std::array<Tooltip, direction_count> direction_tooltips = {{
+    {IDC_DIRECTION_BACKWARD, "Backward, up to the beginning"},
+    {IDC_DIRECTION_FORWARD, "Forward, up to the end"},
+    {IDC_DIRECTION_BACKWARD_WRAP, "Backward through all entries, on from the end"},
+    {IDC_DIRECTION_FORWARD_WRAP, "Forward through all entries, on from the beginning"},
+}};
 
 constexpr std::array<int, text_pre_definition_count> pre_definition_edits = {
     IDC_PREDEFINITION_TEXT_1, IDC_PREDEFINITION_TEXT_2, IDC_PREDEFINITION_TEXT_3, IDC_PREDEFINITION_TEXT_4,
@@ -169,11 +176,11 @@ void init_dialog(HWND dialog, DialogSession& session) {
     App& app = *session.app;
     switch (session.kind) {
     case IDD_SEARCH_GERMAN:
-        session.pictures.attach(dialog, session.resources);
+        session.directions.attach(dialog, session.resources);
         show_search_fields(dialog, search_fields(app.search.search_settings));
         break;
     case IDD_REPLACE_GERMAN: {
-        session.pictures.attach(dialog, session.resources);
+        session.directions.attach(dialog, session.resources);
         const ReplaceFields fields = replace_fields(app.search.replace_settings);
         show_search_fields(dialog, fields.search);
         set_item_text(dialog, IDC_REPLACEMENT_TEXT, fields.replacement, dialog_limit::search_text);
@@ -282,12 +289,12 @@ DialogSession* session_of(HWND dialog) {
 
 }  // namespace
 
-DirectionPictures::~DirectionPictures() {
+DirectionButtons::~DirectionButtons() {
     for (HBITMAP bitmap : bitmaps_)
         if (bitmap) DeleteObject(bitmap);
 }
 
-void DirectionPictures::attach(HWND dialog, HINSTANCE resources) {
+void DirectionButtons::attach(HWND dialog, HINSTANCE resources) {
     for (std::size_t i = 0; i < direction_count; ++i) {
         if (!bitmaps_[i])
             bitmaps_[i] = static_cast<HBITMAP>(
@@ -295,6 +302,7 @@ void DirectionPictures::attach(HWND dialog, HINSTANCE resources) {
         SendDlgItemMessageA(dialog, direction_buttons[i], BM_SETIMAGE, IMAGE_BITMAP,
                             reinterpret_cast<LPARAM>(bitmaps_[i]));
     }
+    tooltips_ = add_tooltips(dialog, direction_tooltips);
 }
 
 int template_for_kind(int kind) {

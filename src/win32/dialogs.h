@@ -14,6 +14,7 @@
 
 #include "app/dialog_logic.h"
 #include "port/port.h"
+#include "win32/tooltips.h"
 #include "win32/win32_port.h"
 
 namespace lumo {
@@ -26,19 +27,23 @@ namespace lumo::win32 {
 enum class FollowUp { none, search, replace, type_pre_definition, appointment, calendar_search, password_repeat };
 
 // The pictures of the four direction buttons, for one run of a dialog (the
-// buttons do not own them).
-class DirectionPictures {
+// buttons do not own them), and the tooltips that say what they mean.
+class DirectionButtons {
 public:
-    DirectionPictures() = default;
-    ~DirectionPictures();
-    DirectionPictures(const DirectionPictures&) = delete;
-    DirectionPictures& operator=(const DirectionPictures&) = delete;
+    DirectionButtons() = default;
+    ~DirectionButtons();
+    DirectionButtons(const DirectionButtons&) = delete;
+    DirectionButtons& operator=(const DirectionButtons&) = delete;
 
-    // Loads them (once) and gives them to the buttons 1059 to 1062.
+    // Loads the pictures (once) and gives them and the tooltips to the
+    // buttons 1059 to 1062.
     void attach(HWND dialog, HINSTANCE resources);
+    // The tooltip window (it goes with the dialog).
+    HWND tooltips() const { return tooltips_; }
 
 private:
     std::array<HBITMAP, direction_count> bitmaps_{};
+    HWND tooltips_ = nullptr;
 };
 
 // One run of a dialog: what the common procedure reads and leaves behind.
@@ -54,7 +59,7 @@ struct DialogSession {
     CalendarSearchFields calendar_search;  // to send afterwards
     PasswordRepeat password_repeat;        // to apply afterwards
     std::optional<std::string> password;   // what a password prompt accepted
-    DirectionPictures pictures;
+    DirectionButtons directions;
 };
 
 // The template a dialog kind is shown from (0 for an unknown kind).

@@ -1,7 +1,10 @@
 #include "win32/frame_bars.h"
 
+#include <vector>
+
 #include "port/ids.h"
 #include "win32/shell_resources.h"
+#include "win32/tooltips.h"
 
 namespace lumo::win32 {
 
@@ -17,7 +20,15 @@ bool FrameBars::create(HINSTANCE instance, HWND main) {
     GetWindowRect(toolbar_, &r);
     toolbar_width_ = r.right - r.left + 1;
     toolbar_height_ = r.bottom - r.top + 1;
+    add_toolbar_tooltips();
     return true;
+}
+
+// The buttons show pictures only: the tooltips tell what they do.
+void FrameBars::add_toolbar_tooltips() {
+    std::vector<Tooltip> tips{{IDC_LOGO, "Info (Ctrl+I)"}};
+    for (const ToolbarButton& button : toolbar_buttons) tips.push_back({button.command, button.tooltip});
+    tooltips_ = add_tooltips(toolbar_, tips);
 }
 
 void FrameBars::fit_toolbar(int width) const {

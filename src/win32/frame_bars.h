@@ -24,6 +24,8 @@ public:
     bool create(HINSTANCE instance, HWND main);
     HWND toolbar() const { return toolbar_; }
     HWND status_bar() const { return status_bar_; }
+    // The tooltip window of the toolbar's buttons and logo.
+    HWND tooltips() const { return tooltips_; }
 
     // Toolbar size in pixels, as created from its template.
     int toolbar_width() const { return toolbar_width_; }
@@ -40,10 +42,12 @@ private:
     static INT_PTR CALLBACK toolbar_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static INT_PTR CALLBACK status_bar_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static INT_PTR forward(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void add_toolbar_tooltips();
 
     MainProcedure main_procedure_;
     HWND toolbar_ = nullptr;
     HWND status_bar_ = nullptr;
+    HWND tooltips_ = nullptr;
     int toolbar_width_ = 0;
     int toolbar_height_ = 0;
 };

@@ -34,11 +34,7 @@ constexpr COLORREF light_rule = RGB(190, 190, 190);
 constexpr COLORREF dark_rule = RGB(140, 140, 140);
 
 LOGFONTA printer_logfont(HDC dc, const LogFont& view_font) {
-    LOGFONTA font = to_logfont(view_font);
-    font.lfHeight = printer_font_height(font.lfHeight, GetDeviceCaps(dc, LOGPIXELSY));
-    font.lfWeight = print_body_weight;
-    font.lfItalic = FALSE;
-    return font;
+    return to_logfont(printer_font(view_font, GetDeviceCaps(dc, LOGPIXELSY)));
 }
 
 int text_width(HDC dc, std::string_view text) {

@@ -8,15 +8,15 @@
 namespace lumo::win32 {
 
 const std::array<ToolbarButton, 9> toolbar_buttons{{
-    {CMD_CALENDAR_1, IDB_CALENDAR_1},
-    {CMD_CALENDAR_2, IDB_CALENDAR_2},
-    {CMD_CALENDAR_3, IDB_CALENDAR_3},
-    {CMD_CALENDAR_4, IDB_CALENDAR_4},
-    {CMD_ANALOG_CLOCK, IDB_ANALOG_CLOCK},
-    {CMD_ALARM_WINDOW, IDB_ALARM_WINDOW},
-    {CMD_APPOINTMENT, IDB_APPOINTMENT},
-    {CMD_CALENDAR_SEARCH, IDB_CALENDAR_SEARCH},
-    {CMD_ADDRESS_FIELD, IDB_ADDRESS_FIELD},
+    {CMD_CALENDAR_1, IDB_CALENDAR_1, "Calendar 1 (Ctrl+F1)"},
+    {CMD_CALENDAR_2, IDB_CALENDAR_2, "Calendar 2 (Ctrl+F2)"},
+    {CMD_CALENDAR_3, IDB_CALENDAR_3, "Calendar 3 (Ctrl+F3)"},
+    {CMD_CALENDAR_4, IDB_CALENDAR_4, "Calendar 4 (Ctrl+F4)"},
+    {CMD_ANALOG_CLOCK, IDB_ANALOG_CLOCK, "AnalogClock (Ctrl+F5)"},
+    {CMD_ALARM_WINDOW, IDB_ALARM_WINDOW, "Alarm window (Ctrl+F10)"},
+    {CMD_APPOINTMENT, IDB_APPOINTMENT, "Make entry in VORNIX (Ctrl+T)"},
+    {CMD_CALENDAR_SEARCH, IDB_CALENDAR_SEARCH, "Searching in VORNIX (Alt+X)"},
+    {CMD_ADDRESS_FIELD, IDB_ADDRESS_FIELD, "Address -> Addressfield (Alt+C)"},
 }};
 
 namespace {

@@ -47,6 +47,7 @@ using Font = GdiObject<HFONT>;
 struct ToolbarButton {
     int command;
     int bitmap;
+    const char* tooltip;  // the menu item's words and keys
 };
 extern const std::array<ToolbarButton, 9> toolbar_buttons;
 

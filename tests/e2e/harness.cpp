@@ -234,13 +234,14 @@ std::string Lumo::read_file(const std::string& name) const {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool Lumo::start() {
+bool Lumo::start(const std::string& arguments) {
     // A second start in the same folder follows an ended run.
     if (process_.hProcess) CloseHandle(process_.hProcess);
     if (process_.hThread) CloseHandle(process_.hThread);
     process_ = {};
     main_ = nullptr;
     std::string command = "\"" + folder_ + "lumo.exe\"";
+    if (!arguments.empty()) command += ' ' + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     for (int tries = 0; tries < 20; ++tries) {

@@ -65,8 +65,9 @@ public:
     void write_file(const std::string& name, const std::string& bytes) const;
     std::string read_file(const std::string& name) const;
 
-    // Starts lumo.exe from the folder (again, after an earlier run ended).
-    bool start();
+    // Starts lumo.exe from the folder (again, after an earlier run ended),
+    // with `arguments` behind the program's path on its command line.
+    bool start(const std::string& arguments = {});
     // Waits for lumo's main window of this process.
     HWND wait_for_main_window(DWORD ms = 15000);
     HWND main_window() const { return main_; }

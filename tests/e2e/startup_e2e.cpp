@@ -1,13 +1,19 @@
 // lumo.exe beside a calendar played by the test: greeting, quitting, the
-// missing calendar, the second instance, and hostile transfer messages.
+// missing calendar, the second instance, a book named on the command line,
+// and hostile transfer messages.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdint>
 #include <random>
+#include <span>
+#include <string>
 
+#include "e2e/books.h"
 #include "e2e/harness.h"
 #include "port/ids.h"
+#include "settings/configuration.h"
 
 namespace lumo::e2e {
 namespace {
@@ -85,6 +91,38 @@ TEST(Startup, SecondInstanceIsRefusedAndTheFirstGoesOn) {
     EXPECT_EQ(second.wait_for_exit(), 1) << second.describe();
     EXPECT_TRUE(first.running());
     EXPECT_TRUE(first.responsive());
+}
+
+// What a double click on a book does: the book is the second token of the
+// command line, quoted.
+TEST(Startup, ABookNamedOnTheCommandLineOpensAndBecomesTheLastFile) {
+    FakeCalendar calendar;
+    Lumo lumo;
+    const std::string named = lumo.folder() + "my book.adr";
+    lumo.write_file("my book.adr", book({"Anton A\r\nStreet 1", "Berta B\r\nStreet 2"}));
+    ASSERT_TRUE(lumo.start("\"" + named + "\""));
+    ASSERT_TRUE(calendar.wait_for("HALLO, HIER IST LUMO!")) << lumo.describe();
+    ASSERT_TRUE(lumo.wait_for_main_window()) << lumo.describe();
+    EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == title_for(named); })) << lumo.title();
+    EXPECT_EQ(lumo.status_text(), "       2 Entries");
+
+    // A second lumo asked to open a book is refused like any second one.
+    Lumo second;
+    second.write_file("other.adr", book({"Caesar C"}));
+    ASSERT_TRUE(second.start(second.folder() + "other.adr"));
+    const MessageBoxInfo box = second.wait_for_box("already active");
+    ASSERT_NE(box.window, nullptr) << second.describe();
+    second.answer(box, IDOK);
+    EXPECT_EQ(second.wait_for_exit(), 1) << second.describe();
+    EXPECT_EQ(lumo.title(), title_for(named));
+
+    // The configuration saved at the end names the book as the last file.
+    lumo.post_command(CMD_QUIT);
+    EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
+    const std::string bytes = lumo.read_file(std::string(configuration_file_name));
+    Settings saved = default_settings(LogFont{});
+    load_configuration(saved, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    EXPECT_EQ(text_of(saved.file_name), named);
 }
 
 TEST(Startup, HostileTransferMessagesLeaveLumoRunning) {

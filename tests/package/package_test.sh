@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Windows package that ./package.sh makes from the win32 build:
 # the zip holds exactly the program, the calendar stand-in, the help page, the
-# demo book and a README with Windows line ends; the exes are 32-bit GUI
-# programs; the installer exists when makensis does.
+# demo book and a README with Windows line ends; the exes are stripped 32-bit
+# GUI programs with their version; the installer exists when makensis does.
 #
 #   tests/package/package_test.sh [BUILD_FOLDER]    (default build/win32)
 set -uo pipefail
@@ -33,8 +33,15 @@ check "the zip holds exactly the five files (got: $listing)" test "$listing" = "
 x=$out/x
 mkdir -p "$x"
 unzip -q "$zip" -d "$x"
-check "lumo.exe is a 32-bit GUI program" bash -c "file '$x/lumo/lumo.exe' | grep -q 'PE32 executable (GUI) Intel 80386'"
-check "vornix.exe is a 32-bit GUI program" bash -c "file '$x/lumo/vornix.exe' | grep -q 'PE32 executable (GUI) Intel 80386'"
+version=$(sed -n 's/^#define LUMO_VERSION_TEXT "\(.*\)"/\1/p' src/win32/resources/version.h)
+for exe in lumo vornix; do
+  check "$exe.exe is a 32-bit GUI program" bash -c "file '$x/lumo/$exe.exe' | grep -q 'PE32 executable (GUI) Intel 80386'"
+  check "$exe.exe carries no debug sections" \
+    bash -c "! i686-w64-mingw32-objdump -h '$x/lumo/$exe.exe' | grep -q '\.debug'"
+  # The version block, as Windows shows it in the file's properties (UTF-16).
+  check "$exe.exe names its version $version" bash -c "strings -el '$x/lumo/$exe.exe' | grep -qx '$version'"
+  check "$exe.exe names its product" bash -c "strings -el '$x/lumo/$exe.exe' | grep -qx 'VORNIX-Lumo'"
+done
 check "the help page is the repository's" cmp "$x/lumo/DOC/V_LUMO.HTM" doc/V_LUMO.HTM
 check "the demo book is the repository's" cmp "$x/lumo/DEMO.ADR" demo/demo.adr
 check "README.TXT has lines" test "$(grep -c . "$x/lumo/README.TXT")" -gt 5
@@ -44,6 +51,7 @@ check "README.TXT ends its lines with CR LF" \
 check "README.TXT is plain ASCII" bash -c "! LC_ALL=C grep -q -P '[^\x00-\x7f]' '$x/lumo/README.TXT'"
 if command -v makensis >/dev/null 2>&1; then
   check "the installer is a Windows program" bash -c "file '$out/lumo-setup.exe' | grep -q 'PE32 executable'"
+  check "the installer names its version $version" bash -c "strings -el '$out/lumo-setup.exe' | grep -qx '$version'"
 fi
 # The same build packs to the same bytes.
 first=$(sha256sum "$zip" | cut -d' ' -f1)

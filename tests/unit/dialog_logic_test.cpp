@@ -404,7 +404,8 @@ TEST_F(DialogApp, PreDefinitionIsTypedAtTheCaretOnlyInTheDataView) {
     EXPECT_EQ(text(), "Anton\r\nStreetPhoneNumber: \r\n\r\n");
     EXPECT_EQ(app.views.caret_line, 1);
     EXPECT_EQ(app.views.caret_column, 19);
-    EXPECT_TRUE(app.store.sort_pending);
+    // Typed like keys: below the heading nothing needs sorting.
+    EXPECT_FALSE(app.store.sort_pending);
     EXPECT_TRUE(app.store.check());
 
     // Undo returns to the text before the typing.
@@ -428,14 +429,28 @@ TEST_F(DialogApp, PreDefinitionStopsBeforeAControlCharacterAndReplacesAMarkedBlo
     EXPECT_TRUE(app.store.check());
 }
 
-TEST_F(DialogApp, ALongPreDefinitionBreaksAFullLineInsteadOfGrowingIt) {
+TEST_F(DialogApp, APreDefinitionStopsAtTheFirstCharacterAFullLineRefuses) {
     const std::string line(250, 'x');
-    load("Anton\r\n" + line + "\r\n\r\n");
+    load("Anton\r\n" + line + "\r\nEnd\r\n\r\n");
     show(0, 1, 250);
-    type_text_pre_definition(app, 1);  // 13 characters
-    EXPECT_EQ(text(), "Anton\r\n" + line + "Phon\r\neNumber: \r\n\r\n");
-    EXPECT_EQ(app.views.caret_line, 2);
+    type_text_pre_definition(app, 1);  // "PhoneNumber: ": five characters fit
+    EXPECT_EQ(text(), "Anton\r\n" + line + "Phone\r\nEnd\r\n\r\n");
+    EXPECT_EQ(app.views.caret_line, 1);
+    EXPECT_EQ(app.views.caret_column, 255);
+    // One message for the one refused character; nothing more is tried.
+    ASSERT_EQ(fake.boxes.size(), 1u);
+    EXPECT_EQ(fake.boxes[0].text, "Line would be longer than 255 characters!");
+    EXPECT_FALSE(fake.port.modal_flag);
     EXPECT_TRUE(app.store.check());
+
+    // One undo takes the typing back; the Fileselector's path stops the same way.
+    app.store.swap_undo_snapshot();
+    EXPECT_EQ(text(), "Anton\r\n" + line + "\r\nEnd\r\n\r\n");
+    fake.chosen_files.push_back(std::string("C:\\a.txt"));
+    show(0, 1, 250);
+    type_text_pre_definition(app, 11);
+    EXPECT_EQ(text(), "Anton\r\n" + line + "\"C:\\a\r\nEnd\r\n\r\n");
+    EXPECT_EQ(fake.boxes.size(), 2u);
 }
 
 TEST_F(DialogApp, FileselectorTypesTheChosenPathQuotedAndRemembersIt) {

@@ -92,6 +92,24 @@ TEST(ProgramPaths, WithoutAFolderTheNamesStandAloneAndLongFoldersAreCut) {
     EXPECT_EQ(program_paths(deep).program_folder.size(), 512u);
 }
 
+TEST(CommandLine, TheSecondTokenNamesABookQuotedOrNot) {
+    EXPECT_EQ(book_on_command_line("\"C:\\Program Files\\Lumo\\lumo.exe\" \"D:\\My Books\\family.adr\""),
+              "D:\\My Books\\family.adr");
+    EXPECT_EQ(book_on_command_line("C:\\lumo\\lumo.exe D:\\books\\family.adr more"), "D:\\books\\family.adr");
+    EXPECT_EQ(book_on_command_line("\"C:\\lumo.exe\"D:\\a.adr"), "D:\\a.adr");
+    EXPECT_EQ(book_on_command_line("lumo.exe  \t book.adr"), "book.adr");
+    EXPECT_EQ(book_on_command_line("lumo.exe \"an unclosed name.adr"), "an unclosed name.adr");
+    for (const char* alone : {"", "lumo.exe", "lumo.exe   ", "\"C:\\Program Files\\lumo.exe\"", "\"C:\\lumo.exe"})
+        EXPECT_EQ(book_on_command_line(alone), "") << alone;
+
+    // Names are kept as full paths, so that the configuration finds them again.
+    EXPECT_EQ(absolute_path("D:\\a.adr", "C:\\Users"), "D:\\a.adr");
+    EXPECT_EQ(absolute_path("\\\\srv\\share\\a.adr", "C:\\Users"), "\\\\srv\\share\\a.adr");
+    EXPECT_EQ(absolute_path("book.adr", "C:\\Users\\lumo"), "C:\\Users\\lumo\\book.adr");
+    EXPECT_EQ(absolute_path("books\\a.adr", "C:\\"), "C:\\books\\a.adr");
+    EXPECT_EQ(absolute_path("\\books\\a.adr", "C:\\Users"), "C:\\books\\a.adr");
+}
+
 // ---- Geometry --------------------------------------------------------------
 
 TEST(MainWindowRectangle, ASavedPlaceNearTheScreenStandsElseTheCentredDefault) {
@@ -158,7 +176,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
     std::string path(const std::string& name) const { return (folder / name).string(); }
-    std::string command_line() const { return "\"" + path("lumo.exe") + "\" -x"; }
+    std::string command_line() const { return "\"" + path("lumo.exe") + "\""; }
 };
 
 TEST_F(StartUpTest, TheLastFileIsReopenedSortedAndBecomesTheFirstRecentFile) {
@@ -188,6 +206,22 @@ TEST_F(StartUpTest, TheLastFileIsReopenedSortedAndBecomesTheFirstRecentFile) {
     EXPECT_EQ(fake.menu_labels[CMD_RECENT_FIRST], "&0: last.adr \tStrg+0");
     EXPECT_EQ(fake.menu_labels[CMD_RECENT_FIRST + 2], "&2: other.adr \tStrg+2");
     EXPECT_FALSE(fake.menu_labels.count(CMD_RECENT_FIRST + 1));
+}
+
+TEST_F(StartUpTest, ABookOnTheCommandLineOpensInsteadOfTheLastFileAndBecomesIt) {
+    std::ofstream(path("last.adr"), std::ios::binary) << "Last\r\n\r\n";
+    std::ofstream(path("my book.adr"), std::ios::binary) << "Bert\r\n\r\nAnna\r\n\r\n";
+    Settings saved = default_settings(LogFont{});
+    set_text(saved.file_name, path("last.adr"));
+    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF")));
+    fake.directory = "";  // the test's paths are relative already
+
+    ASSERT_TRUE(start_up_before_window(app, command_line() + " \"" + path("my book.adr") + "\"", LogFont{}));
+    EXPECT_EQ(app.file.name(), path("my book.adr"));
+    EXPECT_EQ(std::string(app.store.text_view()), "Anna\r\n\r\nBert\r\n\r\n");
+    start_up_after_window(app);
+    EXPECT_EQ(text_of(app.settings.file_name), path("my book.adr"));
+    EXPECT_EQ(fake.menu_labels[CMD_RECENT_FIRST], "&0: my book.adr \tStrg+0");
 }
 
 TEST_F(StartUpTest, WithoutAConfigurationTheDefaultsStandAndTheStoreIsNew) {

@@ -133,6 +133,24 @@ TEST(PrintFont, HeightScaledByPrinterResolutionTowardZero) {
     EXPECT_EQ(printer_font_height(2'000'000'000, 600), 2'147'483'647);
 }
 
+TEST(PrintFont, TheViewFontAtThePrintersHeightRegularUprightAndAtItsOwnWidth) {
+    // The stock System font's record: 16 high, 7 wide, bold.
+    LogFont view;
+    view.height = 16;
+    view.width = 7;
+    view.weight = 700;
+    view.italic = 1;
+    view.underline = 1;
+    view.char_set = 238;
+    view.face_name = {'S', 'y', 's', 't', 'e', 'm'};
+    LogFont expected = view;
+    expected.height = 48;
+    expected.width = 0;  // with the screen's 7 the printed margin came out a third of its size
+    expected.weight = 400;
+    expected.italic = 0;
+    EXPECT_EQ(printer_font(view, 300), expected);
+}
+
 class PrintCommand : public testing::AppTest {
 protected:
     RecordingPrinter printer;

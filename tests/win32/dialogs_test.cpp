@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "port/ids.h"
 #include "support/fake_port.h"
 #include "win32/dialogs.h"
+#include "win32/tooltip_texts.h"
 
 namespace lumo::win32 {
 namespace {
@@ -171,6 +173,14 @@ TEST_F(Dialog, SearchShowsItsSettingsWithPicturesAndTakesThemOnOk) {
     for (const int id : {IDC_DIRECTION_BACKWARD, IDC_DIRECTION_FORWARD, IDC_DIRECTION_BACKWARD_WRAP,
                          IDC_DIRECTION_FORWARD_WRAP})
         EXPECT_NE(SendDlgItemMessageA(dialog, id, BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << id;
+    // The pictures alone do not tell the directions apart: their tooltips do.
+    const std::map<int, std::string> tooltips{
+        {IDC_DIRECTION_BACKWARD, "Backward, up to the beginning"},
+        {IDC_DIRECTION_FORWARD, "Forward, up to the end"},
+        {IDC_DIRECTION_BACKWARD_WRAP, "Backward through all entries, on from the end"},
+        {IDC_DIRECTION_FORWARD_WRAP, "Forward through all entries, on from the beginning"},
+    };
+    EXPECT_EQ(tooltip_texts(session.directions.tooltips()), tooltips);
 
     set_item(dialog, IDC_SEARCH_TEXT, "Berta");
     CheckRadioButton(dialog, IDC_DIRECTION_BACKWARD, IDC_DIRECTION_FORWARD_WRAP, IDC_DIRECTION_FORWARD);
@@ -219,6 +229,7 @@ TEST_F(Dialog, ReplaceAllFromTheOverviewReplacesEveryHitAndCounts) {
     open(IDD_REPLACE_GERMAN);
     EXPECT_FALSE(is_checked(dialog, IDC_REPLACE_ALL));  // starts unchecked every time
     EXPECT_TRUE(is_checked(dialog, IDC_DIRECTION_FORWARD_WRAP));
+    EXPECT_EQ(tooltip_texts(session.directions.tooltips()).size(), 4u);
     set_item(dialog, IDC_SEARCH_TEXT, "old");
     set_item(dialog, IDC_REPLACEMENT_TEXT, "new");
     CheckDlgButton(dialog, IDC_REPLACE_ALL, BST_CHECKED);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "win32/block_dialog.h"
 #include "win32/frame_bars.h"
 #include "win32/shell_resources.h"
+#include "win32/tooltip_texts.h"
 
 namespace lumo::win32 {
 namespace {
@@ -145,6 +147,24 @@ TEST_F(FramePieces, BarsHandEveryMessageToTheMainProcedure) {
         EXPECT_EQ(reinterpret_cast<HBITMAP>(SendDlgItemMessageA(bars.toolbar(), button.command, BM_GETIMAGE,
                                                                 IMAGE_BITMAP, 0)),
                   resources.toolbar_bitmap(button.command));
+
+    // Every picture has a tooltip in the words and keys of its menu item.
+    const std::map<int, std::string> expected{
+        {CMD_CALENDAR_1, "Calendar 1 (Ctrl+F1)"},
+        {CMD_CALENDAR_2, "Calendar 2 (Ctrl+F2)"},
+        {CMD_CALENDAR_3, "Calendar 3 (Ctrl+F3)"},
+        {CMD_CALENDAR_4, "Calendar 4 (Ctrl+F4)"},
+        {IDC_LOGO, "Info (Ctrl+I)"},
+        {CMD_ANALOG_CLOCK, "AnalogClock (Ctrl+F5)"},
+        {CMD_ALARM_WINDOW, "Alarm window (Ctrl+F10)"},
+        {CMD_APPOINTMENT, "Make entry in VORNIX (Ctrl+T)"},
+        {CMD_CALENDAR_SEARCH, "Searching in VORNIX (Alt+X)"},
+        {CMD_ADDRESS_FIELD, "Address -> Addressfield (Alt+C)"},
+    };
+    ASSERT_NE(bars.tooltips(), nullptr);
+    EXPECT_EQ(tooltip_texts(bars.tooltips()), expected);
+    // The tooltip window goes with the window that owns the toolbar.
+    EXPECT_EQ(GetWindow(bars.tooltips(), GW_OWNER), parent_);
 }
 
 // Presses `button` in the dialog captioned "VORNIX-Lumo:" once it shows.

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "port/ids.h"
@@ -191,6 +193,8 @@ std::vector<Key> expected_keys() {
         {ctrl, 'V', CMD_PASTE},         {ctrl, 'W', CMD_ROTATE},
         {ctrl, 'X', CMD_CUT},           {alt, 'X', CMD_CALENDAR_SEARCH},
         {ctrl, 'Z', CMD_UNDO},          {none, VK_F1, CMD_HELP},
+        {ctrl, VK_INSERT, CMD_COPY},    {shift, VK_INSERT, CMD_PASTE},
+        {shift, VK_DELETE, CMD_CUT},
     };
     for (int digit = 0; digit < 10; ++digit) keys.emplace_back(ctrl, '0' + digit, CMD_RECENT_FIRST + digit);
     const int calendars[] = {CMD_CALENDAR_1, CMD_CALENDAR_2, CMD_CALENDAR_3, CMD_CALENDAR_4};
@@ -248,11 +252,14 @@ TEST_F(LumoResources, VersionAndManifestArePresent) {
 struct TemplateItem {
     std::uint32_t id = 0;
     std::uint32_t style = 0;
+    std::array<int, 4> place{};  // x, y, width, height
+    std::string window_class;
     std::string text;
 };
 
 struct DialogTemplate {
     std::uint32_t style = 0;
+    std::array<int, 4> place{};
     std::string caption;
     int point_size = 0;
     std::string font;
@@ -272,7 +279,7 @@ public:
         dword();  // extended style
         result.style = dword();
         const int count = word();
-        for (int i = 0; i < 4; ++i) word();  // position and size
+        for (int& value : result.place) value = static_cast<short>(word());
         text_or_ordinal();                   // menu
         text_or_ordinal();                   // class
         result.caption = text_or_ordinal();
@@ -324,9 +331,9 @@ private:
         dword();  // help id
         dword();  // extended style
         result.style = dword();
-        for (int i = 0; i < 4; ++i) word();
+        for (int& value : result.place) value = static_cast<short>(word());
         result.id = dword();
-        text_or_ordinal();  // class
+        result.window_class = text_or_ordinal();
         result.text = text_or_ordinal();
         p_ += word();  // creation data
         return result;
@@ -420,6 +427,9 @@ std::vector<ExpectedDialog> expected_dialogs() {
          {1214, 1213, 12192, 1215, 2},
          {"Drucken", "&linker Rand:", "Zeichen", "o&berer Rand:", "Zeichen", "\xdc" "ber&schrift:", "&OK",
           "&Abbrechen"}},
+        {IDD_PRINT_SETTINGS,
+         {1214, 1213, 12192, 1215, 2},
+         {"Print", "&left margin:", "characters", "&top margin:", "lines", "&Headline:", "&OK", "&Cancel"}},
         {IDD_PASSWORD_OPEN, {1233, 1232}, {"Please type in the password!", "&Password", "&OK"}},
         {IDD_PASSWORD_ADD, {1235, 1234}, {"Please type in the password!", "&Password", "&OK"}},
         {IDD_PASSWORD_PROTECT,
@@ -469,6 +479,63 @@ TEST_F(DialogTemplates, ControlStylesThatTheProcedureReliesOn) {
     // Enter presses OK, whatever its id.
     EXPECT_EQ(style_of(load_template(IDD_SEARCH), 1000) & 0xF, static_cast<std::uint32_t>(BS_DEFPUSHBUTTON));
     EXPECT_EQ(style_of(load_template(IDD_APPOINTMENT), 1008) & 0xF, static_cast<std::uint32_t>(BS_DEFPUSHBUTTON));
+}
+
+INT_PTR CALLBACK inert_dialog_procedure(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Every dialog exists in English and German: the twins share frame and
+// controls (ids, classes, styles, places) and differ in their texts. Each
+// template also makes a dialog with all its controls.
+TEST_F(DialogTemplates, EveryDialogHasAGermanTwinWithTheSameControls) {
+    const std::pair<int, int> twins[] = {
+        {IDD_SEARCH, IDD_SEARCH_GERMAN},
+        {IDD_REPLACE, IDD_REPLACE_GERMAN},
+        {IDD_GENERAL_CONFIG, IDD_GENERAL_CONFIG_GERMAN},
+        {IDD_TEXT_PREDEFINITIONS, IDD_TEXT_PREDEFINITIONS_GERMAN},
+        {IDD_APPOINTMENT, IDD_APPOINTMENT_GERMAN},
+        {IDD_CALENDAR_SEARCH, IDD_CALENDAR_SEARCH_GERMAN},
+        {IDD_PRINT_SETTINGS, IDD_PRINT_SETTINGS_GERMAN},
+        {IDD_PASSWORD_OPEN, IDD_PASSWORD_OPEN_GERMAN},
+        {IDD_PASSWORD_ADD, IDD_PASSWORD_ADD_GERMAN},
+        {IDD_PASSWORD_PROTECT, IDD_PASSWORD_PROTECT_GERMAN},
+        {IDD_COLOURS, IDD_COLOURS_GERMAN},
+        {IDD_BLOCK_OR_ALL, IDD_BLOCK_OR_ALL_GERMAN},
+        {IDD_ABOUT, IDD_ABOUT_GERMAN},
+    };
+    for (const auto& [english_id, german_id] : twins) {
+        SCOPED_TRACE(std::to_string(english_id) + " and " + std::to_string(german_id));
+        const DialogTemplate english = load_template(english_id);
+        const DialogTemplate german = load_template(german_id);
+        EXPECT_EQ(german.style, english.style);
+        EXPECT_EQ(german.place, english.place);
+        EXPECT_EQ(german.caption, english.caption);
+        EXPECT_EQ(german.font, english.font);
+        EXPECT_EQ(german.point_size, english.point_size);
+        ASSERT_EQ(german.items.size(), english.items.size());
+        for (std::size_t i = 0; i < english.items.size(); ++i) {
+            const TemplateItem& e = english.items[i];
+            const TemplateItem& g = german.items[i];
+            EXPECT_EQ(g.id, e.id) << i;
+            EXPECT_EQ(g.window_class, e.window_class) << i;
+            EXPECT_EQ(g.style, e.style) << i;
+            EXPECT_EQ(g.place, e.place) << i;
+            if (e.id == IDCANCEL) {
+                EXPECT_EQ(e.text, "&Cancel");
+                EXPECT_EQ(g.text, "&Abbrechen");
+            }
+        }
+        EXPECT_NE(control_texts(german), control_texts(english));
+
+        for (const int id : {english_id, german_id}) {
+            const HRSRC found = FindResourceA(image_.get(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+            const auto* bytes = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(image_.get(), found)));
+            HWND dialog = CreateDialogIndirectParamA(image_.get(), bytes, nullptr, &inert_dialog_procedure, 0);
+            ASSERT_NE(dialog, nullptr) << id;
+            for (const std::uint32_t control : control_ids(english))
+                EXPECT_NE(GetDlgItem(dialog, static_cast<int>(control)), nullptr) << id << ' ' << control;
+            DestroyWindow(dialog);
+        }
+    }
 }
 
 TEST_F(DialogTemplates, DirectionPicturesExist) {
