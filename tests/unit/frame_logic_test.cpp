@@ -213,7 +213,7 @@ TEST_F(StartUpTest, ABookOnTheCommandLineOpensInsteadOfTheLastFileAndBecomesIt) 
     std::ofstream(path("my book.adr"), std::ios::binary) << "Bert\r\n\r\nAnna\r\n\r\n";
     Settings saved = default_settings(LogFont{});
     set_text(saved.file_name, path("last.adr"));
-    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF")));
+    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF"), fake.files));
     fake.directory = "";  // the test's paths are relative already
 
     ASSERT_TRUE(start_up_before_window(app, command_line() + " \"" + path("my book.adr") + "\"", LogFont{}));
