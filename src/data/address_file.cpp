@@ -459,6 +459,19 @@ bool put_text(const ByteSink& put, const char* text, std::size_t length, std::st
     return true;
 }
 
+// The store's text in the file's letter code for as long as it is being
+// written, and back in ANSI afterwards whatever happens on the way.
+class InFileCode {
+public:
+    explicit InFileCode(Store& store) : store_(store) { to_oem(store_); }
+    ~InFileCode() { to_ansi(store_); }
+    InFileCode(const InFileCode&) = delete;
+    InFileCode& operator=(const InFileCode&) = delete;
+
+private:
+    Store& store_;
+};
+
 WriteStatus cannot_save(Port& port) {
     show_error(port, text_cannot_save);
     return WriteStatus::cannot_save;
@@ -476,12 +489,14 @@ WriteStatus write_address_file(Store& store, const FileState& file, std::string_
         show_error(port, disk_full_text(path));
         return WriteStatus::disk_full;
     }
-    to_oem(store);
     const std::string_view password = usable_password(file.file_password);
-    const WriteStep step = write_file_safely(port.files, path, [&store, password](const ByteSink& put) {
-        return put_text(put, store.text(), static_cast<std::size_t>(store.text_length()), password);
-    });
-    to_ansi(store);
+    WriteStep step = WriteStep::create;
+    {
+        const InFileCode in_file_code(store);
+        step = write_file_safely(port.files, path, [&store, password](const ByteSink& put) {
+            return put_text(put, store.text(), static_cast<std::size_t>(store.text_length()), password);
+        });
+    }
     if (step != WriteStep::done) return cannot_save(port);
     store.modified = false;
     store.set_modified_marker(false);
