@@ -73,7 +73,26 @@ bool App::may_quit() {
 }
 
 void App::quit() {
+    // The calendar's quit report may come while one of our boxes or dialogs
+    // is up, in the middle of a command: the questions and the save wait
+    // until the command is over.
+    if (port_.modal_flag && !quit_allowed_) {
+        quit_pending_ = true;
+        return;
+    }
     if (may_quit()) port_.frame.post_quit();
+}
+
+void App::run_pending_quit() {
+    if (!quit_pending_ || port_.modal_flag) return;
+    quit_pending_ = false;
+    quit();
+}
+
+bool App::may_end_session() {
+    // In the middle of a command nothing can be saved safely: the session waits.
+    if (port_.modal_flag && !quit_allowed_) return false;
+    return may_quit();
 }
 
 void App::shut_down() {

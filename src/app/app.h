@@ -82,8 +82,15 @@ public:
     // they can be saved elsewhere.
     bool may_quit();
     // The Quit command and the calendar's "VornixQuit": ends the message
-    // loop when may_quit allows.
+    // loop when may_quit allows. Asked while one of the program's own boxes
+    // or dialogs is up, it waits for run_pending_quit.
     void quit();
+    // The message loop calls this between messages, when no command is
+    // running: a quit that had to wait runs now.
+    void run_pending_quit();
+    // The end of the Windows session: may_quit, but refused outright while
+    // a box or dialog of the program is up.
+    bool may_end_session();
 
     // The end of the program; runs once (shut_down_sequence, then the
     // calendar hears "LumoQuit").
@@ -109,6 +116,8 @@ private:
     bool quit_allowed_ = false;
     // may_quit is asking (its boxes run a message loop that may ask again).
     bool asking_to_quit_ = false;
+    // A quit came while a box or dialog was up; it runs once that is over.
+    bool quit_pending_ = false;
 };
 
 }  // namespace lumo

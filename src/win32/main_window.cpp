@@ -220,7 +220,7 @@ void MainWindow::on_kill_focus(HWND hwnd, HWND gaining) {
 
 LRESULT MainWindow::on_query_end_session() {
     // FALSE keeps the session, and lumo with its unsaved data, alive.
-    if (!app_.may_quit()) return FALSE;
+    if (!app_.may_end_session()) return FALSE;
     app_.shut_down();
     PostQuitMessage(0);
     return TRUE;

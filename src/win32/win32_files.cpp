@@ -66,8 +66,18 @@ std::unique_ptr<NewFile> Win32FileSystem::create_beside(std::string_view path) {
 }
 
 bool Win32FileSystem::replace(std::string_view from, std::string_view to) {
-    return MoveFileExA(std::string(from).c_str(), std::string(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    const std::string source(from);
+    const std::string target(to);
+    // A program that only glances at the file (a virus scanner, a backup or
+    // a viewer) blocks the move while it has the file open: try again for a
+    // moment before calling the save failed. A lasting lock still fails.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == 10) return false;
+        Sleep(50);
+    }
 }
 
 bool Win32FileSystem::remove(std::string_view path) { return DeleteFileA(std::string(path).c_str()) != FALSE; }

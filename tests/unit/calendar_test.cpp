@@ -210,6 +210,23 @@ TEST_F(AppFixture, ReportsPressButtonsQuitAndSearch) {
     EXPECT_EQ(fake.quits, 1);
 }
 
+// A quit report that comes while one of lumo's boxes or dialogs is up (in
+// the middle of a command) is acted on once the command is over; the end of
+// the session meanwhile is refused.
+TEST_F(AppFixture, AQuitReportDuringADialogWaitsUntilItIsOver) {
+    fake.port.modal_flag = true;
+    deliver("VornixQuit");
+    app.run_pending_quit();
+    EXPECT_EQ(fake.quits, 0);
+    EXPECT_FALSE(app.may_end_session());
+    fake.port.modal_flag = false;
+    app.run_pending_quit();
+    EXPECT_EQ(fake.quits, 1);
+    app.run_pending_quit();
+    EXPECT_EQ(fake.quits, 1);
+    EXPECT_TRUE(app.may_end_session());
+}
+
 TEST_F(AppFixture, OpenCommandsAndShutDown) {
     app.open_calendar_window(1217, true);
     app.open_calendar_window(40006, false);
