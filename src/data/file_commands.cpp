@@ -2,14 +2,13 @@
 #include "data/file_commands.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "data/address_file.h"
 #include "data/sort.h"
 #include "data/window_title.h"
 #include "port/ids.h"
+#include "port/safe_write.h"
 #include "settings/recent_files.h"
 
 namespace lumo {
@@ -61,10 +60,6 @@ bool is_remembered_folder(std::string_view name) {
 
 bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 // ---- Pure rules -----------------------------------------------------------
@@ -103,6 +98,13 @@ void keep_folder_only(FileState& file) {
     } else if (!(has_drive && is_remembered_folder(file.name()))) {
         file.clear_name();
     }
+}
+
+void forget_book_name(FileState& file) {
+    std::string folder(file.name());
+    const std::size_t cut = folder.find_last_of("\\/");
+    folder.erase(cut == std::string::npos ? 0 : cut + 1);
+    file.set_name(folder.empty() ? std::string() : folder + "*.ADR");
 }
 
 std::string dialog_name_of(std::string_view file_name) {
@@ -285,9 +287,11 @@ void FileCommands::save_block(int kind) {
     remembered = *path;
 }
 
-void FileCommands::end_of_program() {
-    if (!store_.modified || store_.store_released()) return;
-    if (settings_.save_data_automatically || ask_yes_no(port_, text_save_now)) save(false);
+bool FileCommands::end_of_program() {
+    if (!store_.modified || store_.store_released()) return true;
+    if (!settings_.save_data_automatically && !ask_yes_no(port_, text_save_now)) return true;
+    save(false);
+    return !store_.modified;
 }
 
 bool FileCommands::start() {
@@ -312,11 +316,15 @@ bool FileCommands::start() {
 
 FileHooks FileCommands::hooks() {
     FileHooks h;
-    h.new_store = [this] { new_store(); };
+    h.new_store = [this] {
+        forget_book_name(file_);
+        new_store();
+    };
     h.set_window_title = [this] { show_title(); };
-    h.after_backup = [this] { store_.discard_undo_snapshot(); };
+    h.after_write = [this] { store_.discard_undo_snapshot(); };
     return h;
 }
+
 
 void FileCommands::ask_to_save_if_modified() {
     if (store_.modified && !store_.store_released() && ask_yes_no(port_, text_save_now)) save(false);
@@ -408,10 +416,7 @@ std::optional<std::string> FileCommands::block_bytes(int kind) {
 }
 
 bool FileCommands::write_block(const std::string& path, const std::string& bytes) {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "wb"));
-    if (!out) return false;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-    return std::fclose(out.release()) == 0 && written;
+    return write_file_safely(port_.files, path, bytes) == WriteStep::done;
 }
 
 }  // namespace lumo

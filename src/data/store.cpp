@@ -453,8 +453,8 @@ void add_repeating(char* text, std::size_t length, const std::uint8_t* pattern, 
     }
 }
 
-Store::Store(Port& port, ViewState& view)
-    : port_(port), view_(view), data_view_rows_(100, Row{}), overview_rows_(100, Row{}) {
+Store::Store(Port& port, ViewState& view, FileState* file)
+    : port_(port), view_(view), file_(file), data_view_rows_(100, Row{}), overview_rows_(100, Row{}) {
     std::memcpy(status_text_.data(), initial_status_text.data(), initial_status_text.size());
     title_[0] = ' ';
 }
@@ -778,6 +778,7 @@ void Store::take_undo_snapshot() {
     copy_index(undo_.index);
     undo_.text_length = text_length_;
     undo_.view = view_;
+    undo_.book = book_identity();
     undo_.present = true;
     port_.frame.enable_command(CMD_UNDO, true);
 }
@@ -789,6 +790,7 @@ void Store::discard_undo_snapshot() {
 
 void Store::swap_undo_snapshot() {
     if (!undo_.present || released_) return;
+    BookIdentity live_book = book_identity();
     text_.swap(undo_.text);
     std::swap(text_length_, undo_.text_length);
     index_.swap(undo_.index);
@@ -797,9 +799,33 @@ void Store::swap_undo_snapshot() {
         view_.active_view == ActiveView::data_view || view_.active_view == ActiveView::none_was_data_view;
     port_.frame.bring_to_top(data_view_active ? ViewId::data_view : ViewId::overview);
     reindex();
+    // The text that came back is its own book's again, as it stood then.
+    adopt_book_identity(undo_.book);
+    undo_.book = std::move(live_book);
     current_entry_ = -1;
     port_.frame.repaint(ViewId::overview);
     port_.frame.repaint(ViewId::data_view);
+}
+
+BookIdentity Store::book_identity() const {
+    BookIdentity book;
+    if (file_ != nullptr) {
+        book.file_name = file_->file_name;
+        book.file_password = file_->file_password;
+    }
+    book.title = title_;
+    book.modified = modified;
+    return book;
+}
+
+void Store::adopt_book_identity(const BookIdentity& book) {
+    if (file_ != nullptr) {
+        file_->file_name = book.file_name;
+        file_->file_password = book.file_password;
+    }
+    title_ = book.title;
+    modified = book.modified;
+    set_modified_marker(modified);
 }
 
 // ---- New entry ----------------------------------------------------------------

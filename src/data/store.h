@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/file_state.h"
 #include "port/port.h"
 #include "views/view_state.h"
 
@@ -145,11 +146,25 @@ std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length
 // many entries with one vector.
 void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts);
 
+// Which book a text belongs to: the file's name and password (the file
+// commands keep them) with the window title and `modified` of the store.
+// An undo snapshot carries the one it was taken in, so that Undo across a
+// recent-file load brings the previous book back under its own name, and a
+// save never writes one book's data under another's.
+struct BookIdentity {
+    std::array<char, file_name_bytes> file_name{};
+    std::string file_password;
+    std::array<char, title_bytes> title{};
+    bool modified = false;
+};
+
 class Store {
 public:
     // The store reaches the user through `port` and copies, swaps and resets
-    // the view positions in `view`; both outlive the store.
-    Store(Port& port, ViewState& view);
+    // the view positions in `view`; both outlive the store. With `file`
+    // (which outlives it too), undo snapshots also carry the book's name and
+    // password.
+    Store(Port& port, ViewState& view, FileState* file = nullptr);
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
@@ -262,8 +277,9 @@ public:
     void show_entry(std::int32_t rows, std::int32_t entry_start, std::int32_t first_line);
     // Row r holds the heading line of entry first_entry + r (empty past the end).
     void fill_overview_rows(std::int32_t rows, std::int32_t first_entry);
-    // Undo: copy text, index and view positions (silently nothing when memory
-    // is short); swap them with the live ones; drop the copy.
+    // Undo: copy text, index, view positions and the book's identity
+    // (silently nothing when memory is short); swap them with the live ones;
+    // drop the copy.
     void take_undo_snapshot();
     void swap_undo_snapshot();
     void discard_undo_snapshot();
@@ -286,8 +302,12 @@ private:
         std::int32_t text_length = 0;
         EntryIndex index;
         ViewState view;
+        BookIdentity book;
         bool present = false;
     };
+
+    BookIdentity book_identity() const;
+    void adopt_book_identity(const BookIdentity& book);
 
     bool resize_text(std::int64_t capacity);
     bool resize_index(std::int64_t slots);
@@ -300,6 +320,7 @@ private:
 
     Port& port_;
     ViewState& view_;
+    FileState* file_;
     TextBuffer text_;
     std::int32_t text_length_ = 0;
     EntryIndex index_;
