@@ -23,7 +23,7 @@ adr=${1:-demo/demo.adr}
 source scripts/wine-env.sh
 
 cmake --preset win64 >/dev/null
-if ! cmake --build --preset win64 -j"$(nproc)" --target lumo vornix >build/run-build.log 2>&1; then
+if ! cmake --build --preset win64 -j"$(nproc)" --target lumo vornix default_configuration >build/run-build.log 2>&1; then
   grep -E 'error' build/run-build.log | head -40
   echo "build failed; see build/run-build.log" >&2
   exit 1
@@ -36,20 +36,21 @@ mkdir -p "$folder"
 cp build/win64/lumo.exe build/win64/vornix.exe "$folder/"
 mkdir -p "$folder/DOC"
 cp build/win64/DOC/V_LUMO.HTM "$folder/DOC/"
-# lumo reopens the file its configuration names. Name the chosen book (a copy,
-# so the original stays as it is) when one is given or nothing is configured
-# yet; the settings the short configuration leaves out take their defaults.
-if [ -n "${1:-}" ] || [ ! -f "$folder/V-LUMO.INF" ]; then
-  cp "$adr" "$folder/"
-  name=$(basename "$adr")
-  { printf 'V-Lumo '; head -c 48 /dev/zero; printf '%s' "$name"; head -c 1 /dev/zero; } >"$folder/V-LUMO.INF"
-fi
-
 if [ -n "$shot" ] || [ -z "${DISPLAY:-}" ]; then
   private_display
   trap 'wineserver -k >/dev/null 2>&1 || true; stop_private_display' EXIT
 fi
 wine_prefix_ready
+
+# lumo reopens the file its configuration names. Name the chosen book (a copy,
+# so the original stays as it is) when one is given or nothing is configured
+# yet, in a complete configuration with the documented defaults and both
+# automatic saves off: nothing is saved without a question.
+if [ -n "${1:-}" ] || [ ! -f "$folder/V-LUMO.INF" ]; then
+  cp "$adr" "$folder/"
+  (cd "$folder" && wine ../win64/default_configuration.exe V-LUMO.INF "$(basename "$adr")") \
+    || { echo "could not write $folder/V-LUMO.INF" >&2; exit 1; }
+fi
 
 desktop=()
 [ -n "$shot" ] && desktop=(explorer "/desktop=lumo,${LUMO_DESKTOP:-1280x800}")

@@ -5,11 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -181,6 +183,18 @@ inline void print_time_table(const RatioReporter& r, const std::vector<TimeRow>&
         else
             std::printf(" %7s\n", "-");
     }
+}
+
+// Registers the benchmarks in `order` for each size, `rounds` times over,
+// each baseline right before what is measured against it: a slow spell of
+// a shared machine then meets both sides of a pair.
+using BenchmarkFunction = void (*)(benchmark::State&);
+inline void register_in_rounds(std::initializer_list<std::pair<const char*, BenchmarkFunction>> order,
+                               std::initializer_list<std::int64_t> sizes, int rounds = 5) {
+    for (const std::int64_t size : sizes)
+        for (int round = 0; round < rounds; ++round)
+            for (const auto& [name, function] : order)
+                benchmark::RegisterBenchmark(name, function)->Arg(size)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 // Runs the benchmarks named on the command line, then `report`.

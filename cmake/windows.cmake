@@ -30,6 +30,11 @@ target_compile_definitions(vornix PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _W
 target_link_libraries(vornix PRIVATE lumo_core user32 gdi32)
 target_link_options(vornix PRIVATE ${LUMO_STATIC} ${LUMO_RELEASE_STRIP})
 
+# Writes a default configuration for a fresh program folder (./run.sh).
+add_executable(default_configuration ${CMAKE_SOURCE_DIR}/tools/default_configuration.cpp)
+target_link_libraries(default_configuration PRIVATE lumo_shell)
+target_link_options(default_configuration PRIVATE ${LUMO_STATIC})
+
 # The help page beside the exe as DOC\V_LUMO.HTM, where F1 looks for it.
 set(LUMO_HELP_PAGE ${CMAKE_BINARY_DIR}/DOC/V_LUMO.HTM)
 add_custom_command(OUTPUT ${LUMO_HELP_PAGE}

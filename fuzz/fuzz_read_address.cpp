@@ -36,6 +36,7 @@ void require_sound(const lumo::Store& store, const char* after) {
 }
 
 struct Session {
+    Session() { fake.disk.flush_to_disk = false; }  // thousands of saves: no need for them to reach the disk
     lumo::testing::FakePort fake;
     lumo::ViewState view;
     lumo::Store store{fake.port, view};

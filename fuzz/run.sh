@@ -11,7 +11,7 @@ shopt -s nullglob
 
 out=build/fuzz
 mkdir -p "$out"
-core=(src/port/*.cpp src/data/*.cpp src/views/*.cpp src/settings/*.cpp src/calendar/*.cpp src/app/*.cpp)
+core=(src/port/*.cpp src/data/*.cpp src/views/*.cpp src/settings/*.cpp src/calendar/*.cpp src/exchange/*.cpp src/app/*.cpp)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc -Itests -Ifuzz)
 
 targets=()

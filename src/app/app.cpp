@@ -28,7 +28,7 @@ void App::on_transfer_message(std::uint64_t w, std::int64_t l) {
         for (auto [button, pressed] : report->buttons) port_.frame.set_toolbar_button_pressed(button, pressed);
         break;
     case calendar::Report::Kind::quit:
-        port_.frame.post_quit();
+        quit();
         break;
     case calendar::Report::Kind::search:
         if (on_search_request) on_search_request(report->search_text);
@@ -61,10 +61,44 @@ void App::open_calendar_window(int command, bool bring_to_front) {
     calendar_.send_to_calendar(request);
 }
 
+bool App::may_quit() {
+    if (quit_allowed_) return true;
+    if (asking_to_quit_ || shut_down_done_) return false;
+    asking_to_quit_ = true;
+    save_configuration_at_exit(*this);
+    quit_allowed_ = files.end_of_program() || ask_yes_no(port_, text_quit_without_saving);
+    asking_to_quit_ = false;
+    if (quit_allowed_) port_.modal_flag = true;  // the data are settled: no key may change them now
+    return quit_allowed_;
+}
+
+void App::quit() {
+    // The calendar's quit report may come while one of our boxes or dialogs
+    // is up, in the middle of a command: the questions and the save wait
+    // until the command is over.
+    if (port_.modal_flag && !quit_allowed_) {
+        quit_pending_ = true;
+        return;
+    }
+    if (may_quit()) port_.frame.post_quit();
+}
+
+void App::run_pending_quit() {
+    if (!quit_pending_ || port_.modal_flag) return;
+    quit_pending_ = false;
+    quit();
+}
+
+bool App::may_end_session() {
+    // In the middle of a command nothing can be saved safely: the session waits.
+    if (port_.modal_flag && !quit_allowed_) return false;
+    return may_quit();
+}
+
 void App::shut_down() {
     if (shut_down_done_) return;
     shut_down_done_ = true;
-    shut_down_sequence(*this);
+    shut_down_sequence(*this, quit_allowed_);
     calendar_.send_to_calendar(calendar::lumo_quit);
 }
 

@@ -37,9 +37,10 @@ public:
     // The program's state. Parts of the program that act on it take the
     // pieces they need by reference; nothing of it is global.
     ViewState views;
-    Store store{port_, views};
-    Settings settings = default_settings(LogFont{});
+    // The open book's name and passwords; the store's undo snapshots carry them.
     FileState file;
+    Store store{port_, views, &file};
+    Settings settings = default_settings(LogFont{});
     // The File menu's commands over the state above.
     FileCommands files{store, file, settings, port_};
     // Where the configuration and help files are (set by start-up).
@@ -70,6 +71,27 @@ public:
     // first; the system menu sends without that step.
     void open_calendar_window(int command, bool bring_to_front);
 
+    // Asked before the program ends (the Quit command, the main window's
+    // close box, the calendar's "VornixQuit", the end of the Windows
+    // session): saves the configuration when that is automatic, then the
+    // data as the settings say or after asking. When the data were to be
+    // saved but are still unsaved (the write failed, the dialog was
+    // cancelled), asks whether to quit without saving. True when the program
+    // may end (from then on no key acts, and shut_down saves nothing again);
+    // false keeps it running with its data and `modified` as they are, so
+    // they can be saved elsewhere.
+    bool may_quit();
+    // The Quit command and the calendar's "VornixQuit": ends the message
+    // loop when may_quit allows. Asked while one of the program's own boxes
+    // or dialogs is up, it waits for run_pending_quit.
+    void quit();
+    // The message loop calls this between messages, when no command is
+    // running: a quit that had to wait runs now.
+    void run_pending_quit();
+    // The end of the Windows session: may_quit, but refused outright while
+    // a box or dialog of the program is up.
+    bool may_end_session();
+
     // The end of the program; runs once (shut_down_sequence, then the
     // calendar hears "LumoQuit").
     void shut_down();
@@ -90,6 +112,12 @@ public:
 private:
     calendar::Link calendar_;
     bool shut_down_done_ = false;
+    // may_quit has saved what was to be saved, and the program is ending.
+    bool quit_allowed_ = false;
+    // may_quit is asking (its boxes run a message loop that may ask again).
+    bool asking_to_quit_ = false;
+    // A quit came while a box or dialog was up; it runs once that is over.
+    bool quit_pending_ = false;
 };
 
 }  // namespace lumo

@@ -128,7 +128,7 @@ void address_field_command(App& app) {
 void save_configuration_command(App& app) {
     if (app.paths.configuration_file.empty()) return;
     set_text(app.settings.file_name, app.file.name());
-    save_configuration(app.settings, app.paths.configuration_file);
+    save_configuration(app.settings, app.paths.configuration_file, app.port().files);
 }
 
 }  // namespace lumo

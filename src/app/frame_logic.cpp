@@ -148,13 +148,19 @@ void start_up_after_window(App& app) {
     for (const RecentFileItem& item : recent_file_items(app.settings)) frame.set_menu_label(item.command_id, item.label);
 }
 
-void shut_down_sequence(App& app) {
-    Port& port = app.port();
-    port.modal_flag = true;  // stays set: no key may act from here on
+void save_configuration_at_exit(App& app) {
     set_text(app.settings.file_name, app.file.name());
     if (app.settings.save_configuration_automatically && !app.paths.configuration_file.empty())
-        save_configuration(app.settings, app.paths.configuration_file);
-    app.files.end_of_program();
+        save_configuration(app.settings, app.paths.configuration_file, app.port().files);
+}
+
+void shut_down_sequence(App& app, bool saved) {
+    Port& port = app.port();
+    port.modal_flag = true;  // stays set: no key may act from here on
+    if (!saved) {
+        save_configuration_at_exit(app);
+        app.files.end_of_program();
+    }
     app.files.begin_closing();
     app.store.discard_undo_snapshot();
     app.store.release_store();

@@ -99,10 +99,15 @@ bool start_up_before_window(App& app, std::string_view command_line, const LogFo
 // recent-file labels (the file name becomes slot 0 when that slot is empty).
 void start_up_after_window(App& app);
 
+// The configuration written as the program ends, when that is automatic
+// (with the open file as the last one).
+void save_configuration_at_exit(App& app);
+
 // The shut-down sequence (App::shut_down calls it once): modal flag on, the
-// configuration saved when automatic, the data saved as the settings say
-// (or after asking), the store and undo snapshot released. The calendar's
-// "LumoQuit" is App::shut_down's last step.
-void shut_down_sequence(App& app);
+// configuration saved when automatic and the data saved as the settings say
+// (or after asking) unless App::may_quit has `saved` them already, then the
+// store and undo snapshot released. The calendar's "LumoQuit" is
+// App::shut_down's last step.
+void shut_down_sequence(App& app, bool saved);
 
 }  // namespace lumo

@@ -22,25 +22,53 @@ std::vector<WireMessage> encode_text(std::string_view text) {
 void Receiver::reset() {
     expected_ = -1;
     received_ = 0;
+    length_ = -1;
 }
 
 std::optional<std::string> Receiver::receive(std::uint64_t w, std::int64_t l) {
     if (w == announcement) {
-        // A count that cannot be right (nothing or fewer than already came)
-        // would either replay a stale text or never complete: start over.
-        if (l <= 0 || l > INT32_MAX || l < received_) {
+        if (!announcement_fits(l)) {
             reset();
             return std::nullopt;
         }
         expected_ = static_cast<std::int32_t>(l);
-    } else {
-        if (received_ < INT32_MAX) ++received_;
-        const std::uint64_t index = (l == 0) ? w - 1 : w;  // wraps to huge for w == 0
-        if (index < buffer_size) buffer_[index] = static_cast<unsigned char>(l & 0xFF);
+    } else if (!take_message(w, l)) {
+        reset();
+        return std::nullopt;
     }
     if (received_ != expected_) return std::nullopt;
     reset();
     return take_text();
+}
+
+// The messages of one text come in order: characters 0 to n - 1, the
+// terminator, the announcement of n + 1. Only the announcement may come
+// early. Anything else means messages were lost or counted across two
+// texts, and the state starts over; the next text's first message (index
+// 0) always begins afresh, so a clean text is understood after any garbage.
+bool Receiver::announcement_fits(std::int64_t l) const {
+    if (l <= 0 || l > INT32_MAX || l < received_) return false;
+    return length_ < 0 || l == std::int64_t{length_} + 1;
+}
+
+bool Receiver::take_message(std::uint64_t w, std::int64_t l) {
+    if (l < 0 || l > 0xFF) return false;
+    const bool terminator = l == 0;
+    if (terminator && w == 0) return false;  // it would stand before the text
+    const std::uint64_t index = terminator ? w - 1 : w;
+    if (index == 0) {
+        reset();
+        buffer_.fill(0);
+    }
+    // Each message's index is the number of characters before it, and
+    // nothing follows the terminator but the announcement.
+    if (index != static_cast<std::uint64_t>(received_) || length_ >= 0) return false;
+    if (terminator) length_ = received_;
+    if (index < buffer_size) buffer_[index] = static_cast<unsigned char>(l);
+    if (received_ == INT32_MAX) return false;
+    ++received_;
+    // An early announcement must count exactly the messages up to the terminator.
+    return expected_ < 0 || (terminator ? received_ == expected_ : received_ < expected_);
 }
 
 std::string Receiver::take_text() {
@@ -83,7 +111,8 @@ Report interpret_report(std::string_view text) {
 
 int Link::send_to_calendar(std::string_view text) {
     if (!transport_.find_calendar()) return -1;
-    receiver_.reset();
+    // The receiver finds the start of every text itself, so a report that
+    // is arriving while we send is kept, not cut off.
     for (const auto& message : encode_text(text)) transport_.post(message);
     return 0;
 }

@@ -25,25 +25,31 @@ std::vector<WireMessage> encode_text(std::string_view text);
 
 // Collects the messages of one text. The buffer is fixed; characters whose
 // index falls outside it are dropped, and a text without terminator is cut
-// at the buffer's end.
+// at the buffer's end. Messages that cannot belong to the text being
+// collected (lost, doubled or stray ones) reset it, and every text's first
+// message starts afresh, so one damaged text never spoils the next.
 class Receiver {
 public:
     static constexpr std::size_t buffer_size = 1024;
 
     // Takes one transfer message; returns the text once it is complete.
     std::optional<std::string> receive(std::uint64_t w, std::int64_t l);
-    // Back to idle (every send of the address book does this).
+    // Back to idle.
     void reset();
 
     std::int32_t received_count() const { return received_; }
     std::int32_t expected_count() const { return expected_; }
 
 private:
+    bool announcement_fits(std::int64_t l) const;
+    bool take_message(std::uint64_t w, std::int64_t l);
     std::string take_text();
 
     std::array<unsigned char, buffer_size> buffer_{};
     std::int32_t received_ = 0;
     std::int32_t expected_ = -1;
+    // The text's length once its terminator came, else -1.
+    std::int32_t length_ = -1;
 };
 
 // What a completed report asks the address book to do.
@@ -76,6 +82,7 @@ public:
     explicit Link(Transport& transport) : transport_(transport) {}
 
     // Returns -1 (and sends nothing) when the calendar is not running, else 0.
+    // A report arriving meanwhile is not disturbed.
     int send_to_calendar(std::string_view text);
     // One transfer message from the calendar; a report once a text completes.
     std::optional<Report> on_transfer_message(std::uint64_t w, std::int64_t l);

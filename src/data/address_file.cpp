@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "port/safe_write.h"
+
 namespace lumo {
 namespace {
 
@@ -391,42 +393,59 @@ bool too_little_space(Port& port, std::string_view path, std::int64_t bytes) {
     return free_bytes && static_cast<std::uint64_t>(bytes) >= *free_bytes;
 }
 
-// Copies the file as it is on disk to its ".DUP" name. Failures cost the
-// backup, never the save.
-void write_backup(Store& store, const std::string& path) {
-    Port& port = store.port();
-    File old_file;
-    if (!old_file.open(path, "rb")) return;
-    const std::optional<std::int64_t> size = old_file.size();
-    TextBuffer copy;
-    if (size && *size < std::numeric_limits<std::int32_t>::max())
-        copy = store.allocate_text(static_cast<std::int32_t>(std::max<std::int64_t>(*size, 1)));
-    if (!copy) {
-        show_error(port, text_no_memory_for_backup);
-        return;
+// The old book as it is on disk, read whole.
+struct OldFile {
+    enum class State { none, no_memory, read } state = State::none;
+    TextBuffer bytes;
+    std::size_t length = 0;
+};
+
+// `none` also when the file cannot be read completely: no backup can be
+// made of it then.
+OldFile read_old_file(Store& store, const std::string& path) {
+    OldFile old;
+    File in;
+    if (!in.open(path, "rb")) return old;
+    const std::optional<std::int64_t> size = in.size();
+    if (!size) return old;
+    if (*size < std::numeric_limits<std::int32_t>::max())
+        old.bytes = store.allocate_text(static_cast<std::int32_t>(std::max<std::int64_t>(*size, 1)));
+    if (!old.bytes) {
+        old.state = OldFile::State::no_memory;
+        return old;
     }
+    old.length = static_cast<std::size_t>(*size);
     std::size_t got = 0;
-    const bool read_ok = old_file.read(copy.data(), static_cast<std::size_t>(*size), got);
-    old_file.close();
-    const std::string backup = backup_name(path);
-    if (!read_ok || backup == path) return;  // a backup named like the file would replace it
-    std::remove(backup.c_str());
-    if (too_little_space(port, path, static_cast<std::int64_t>(got))) {
-        show_error(port, disk_full_text(path));
-        return;
-    }
-    File out;
-    if (out.open(backup, "wb")) {
-        out.write(copy.data(), got);
-        out.close();
-    }
+    if (in.read(old.bytes.data(), old.length, got) && got == old.length) old.state = OldFile::State::read;
+    return old;
 }
 
-// Writes the OEM text, enciphered behind the header when a password is set.
-bool write_text(File& out, const char* text, std::size_t length, std::string_view password) {
-    if (password.empty()) return out.write(text, length);
+// Copies the book as it is on disk to its ".DUP" name, through a new file
+// like the book itself, so a failing copy never costs the backup there is.
+// No memory or no room for the copy costs only the backup (the save goes
+// on, as the messages say); false when writing the copy failed: the save
+// must not go on to replace the only complete copy of the old book.
+bool write_backup(Store& store, const std::string& path) {
+    Port& port = store.port();
+    const std::string backup = backup_name(path);
+    if (backup == path) return true;  // a backup named like the file would replace it
+    const OldFile old = read_old_file(store, path);
+    if (old.state == OldFile::State::no_memory) show_error(port, text_no_memory_for_backup);
+    if (old.state != OldFile::State::read) return true;
+    if (too_little_space(port, path, static_cast<std::int64_t>(old.length))) {
+        show_error(port, disk_full_text(path));
+        return true;
+    }
+    const std::string_view bytes(old.bytes.data(), old.length);
+    return write_file_safely(port.files, backup, bytes) == WriteStep::done;
+}
+
+// Hands over the OEM text, enciphered behind the header when a password
+// is set.
+bool put_text(const ByteSink& put, const char* text, std::size_t length, std::string_view password) {
+    if (password.empty()) return put({text, length});
     const auto header = protected_header(password);
-    if (!out.write(header.data(), header.size())) return false;
+    if (!put({header.data(), header.size()})) return false;
     const KeyStream key(password, false);
     const ScanKernel kernel = fastest_scan_kernel();
     std::vector<char> chunk(key.period() * 1024);
@@ -434,10 +453,28 @@ bool write_text(File& out, const char* text, std::size_t length, std::string_vie
         const std::size_t n = std::min(chunk.size(), length - done);
         std::memcpy(chunk.data(), text + done, n);
         key.apply(chunk.data(), n, done, kernel);
-        if (!out.write(chunk.data(), n)) return false;
+        if (!put({chunk.data(), n})) return false;
         done += n;
     }
     return true;
+}
+
+// The store's text in the file's letter code for as long as it is being
+// written, and back in ANSI afterwards whatever happens on the way.
+class InFileCode {
+public:
+    explicit InFileCode(Store& store) : store_(store) { to_oem(store_); }
+    ~InFileCode() { to_ansi(store_); }
+    InFileCode(const InFileCode&) = delete;
+    InFileCode& operator=(const InFileCode&) = delete;
+
+private:
+    Store& store_;
+};
+
+WriteStatus cannot_save(Port& port) {
+    show_error(port, text_cannot_save);
+    return WriteStatus::cannot_save;
 }
 
 }  // namespace
@@ -447,28 +484,23 @@ WriteStatus write_address_file(Store& store, const FileState& file, std::string_
     if (store.store_released()) return WriteStatus::released;
     Port& port = store.port();
     const std::string name(path);
-    write_backup(store, name);
-    if (hooks.after_backup) hooks.after_backup();
-
+    if (!write_backup(store, name)) return cannot_save(port);
     if (too_little_space(port, path, store.text_length())) {
         show_error(port, disk_full_text(path));
         return WriteStatus::disk_full;
     }
-    to_oem(store);
-    File out;
-    bool written = out.open(name, "wb");
-    if (written) {
-        written = write_text(out, store.text_view().data(), static_cast<std::size_t>(store.text_length()),
-                             usable_password(file.file_password));
-        written = out.close() && written;
+    const std::string_view password = usable_password(file.file_password);
+    WriteStep step = WriteStep::create;
+    {
+        const InFileCode in_file_code(store);
+        step = write_file_safely(port.files, path, [&store, password](const ByteSink& put) {
+            return put_text(put, store.text_view().data(), static_cast<std::size_t>(store.text_length()), password);
+        });
     }
-    to_ansi(store);
-    if (!written) {
-        show_error(port, text_cannot_save);
-        return WriteStatus::cannot_save;
-    }
+    if (step != WriteStep::done) return cannot_save(port);
     store.modified = false;
     store.set_modified_marker(false);
+    if (hooks.after_write) hooks.after_write();
     return WriteStatus::written;
 }
 

@@ -32,8 +32,9 @@ struct FileHooks {
     std::function<void()> new_store;
     // Rebuilds the window title from the file name.
     std::function<void()> set_window_title;
-    // Runs between writing the backup and writing the file.
-    std::function<void()> after_backup;
+    // Runs once the new file has taken the old one's place (the undo
+    // snapshot goes then: its state no longer matches the file on disk).
+    std::function<void()> after_write;
 };
 
 enum class ReadStatus { read, cannot_open, no_memory, wrong_password };
@@ -52,8 +53,12 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
 
 enum class WriteStatus { written, disk_full, cannot_save, released };
 
-// Writes the store to `path` (backup first), protected when the file
-// password is set; clears `modified` only when every byte reached the disk.
+// Writes the store to `path`, protected when the file password is set,
+// through a new file that replaces the old one only once it is complete on
+// disk; the ".DUP" backup of the old file is made the same way first. A
+// failure at any step shows its message, leaves the old file (and any
+// backup there was) as it was and keeps `modified`; only a complete save
+// clears it.
 WriteStatus write_address_file(Store& store, const FileState& file, std::string_view path,
                                const FileHooks& hooks = {});
 

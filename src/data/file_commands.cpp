@@ -2,14 +2,13 @@
 #include "data/file_commands.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "data/address_file.h"
 #include "data/sort.h"
 #include "data/window_title.h"
 #include "port/ids.h"
+#include "port/safe_write.h"
 #include "settings/recent_files.h"
 
 namespace lumo {
@@ -61,10 +60,6 @@ bool is_remembered_folder(std::string_view name) {
 
 bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 // ---- Pure rules -----------------------------------------------------------
@@ -103,6 +98,13 @@ void keep_folder_only(FileState& file) {
     } else if (!(has_drive && is_remembered_folder(file.name()))) {
         file.clear_name();
     }
+}
+
+void forget_book_name(FileState& file) {
+    std::string folder(file.name());
+    const std::size_t cut = folder.find_last_of("\\/");
+    folder.erase(cut == std::string::npos ? 0 : cut + 1);
+    file.set_name(folder.empty() ? std::string() : folder + "*.ADR");
 }
 
 std::string dialog_name_of(std::string_view file_name) {
@@ -209,16 +211,24 @@ void FileCommands::add() {
     if (const std::optional<std::string> path = choose(FileDialog::add, add_name_)) {
         add_name_ = *path;
         read_address_file(store_, file_, *path, 1, hooks());
-        store_.invalidate_current_entry();
-        if (end_type_ahead) end_type_ahead();
-        store_.view().active_view = ActiveView::overview;
-        port_.frame.enable_command(CMD_PASTE, false);
-        port_.frame.bring_to_top(ViewId::overview);
-        sort(store_);
-        reset_positions_and_marks();
-        port_.frame.repaint(ViewId::overview);
-        port_.frame.repaint(ViewId::data_view);
+        show_added_entries();
     }
+    ask_for_data_check();
+}
+
+void FileCommands::show_added_entries() {
+    store_.invalidate_current_entry();
+    if (end_type_ahead) end_type_ahead();
+    store_.view().active_view = ActiveView::overview;
+    port_.frame.enable_command(CMD_PASTE, false);
+    port_.frame.bring_to_top(ViewId::overview);
+    sort(store_);
+    reset_positions_and_marks();
+    port_.frame.repaint(ViewId::overview);
+    port_.frame.repaint(ViewId::data_view);
+}
+
+void FileCommands::ask_for_data_check() {
     if (ask_yes_no(port_, text_data_check_question, box::question | box::topmost)) data_check(store_);
 }
 
@@ -276,9 +286,11 @@ void FileCommands::save_block(int kind) {
     remembered = *path;
 }
 
-void FileCommands::end_of_program() {
-    if (!store_.modified || store_.store_released()) return;
-    if (settings_.save_data_automatically || ask_yes_no(port_, text_save_now)) save(false);
+bool FileCommands::end_of_program() {
+    if (!store_.modified || store_.store_released()) return true;
+    if (!settings_.save_data_automatically && !ask_yes_no(port_, text_save_now)) return true;
+    save(false);
+    return !store_.modified;
 }
 
 bool FileCommands::start() {
@@ -303,11 +315,15 @@ bool FileCommands::start() {
 
 FileHooks FileCommands::hooks() {
     FileHooks h;
-    h.new_store = [this] { new_store(); };
+    h.new_store = [this] {
+        forget_book_name(file_);
+        new_store();
+    };
     h.set_window_title = [this] { show_title(); };
-    h.after_backup = [this] { store_.discard_undo_snapshot(); };
+    h.after_write = [this] { store_.discard_undo_snapshot(); };
     return h;
 }
+
 
 void FileCommands::ask_to_save_if_modified() {
     if (store_.modified && !store_.store_released() && ask_yes_no(port_, text_save_now)) save(false);
@@ -399,10 +415,7 @@ std::optional<std::string> FileCommands::block_bytes(int kind) {
 }
 
 bool FileCommands::write_block(const std::string& path, const std::string& bytes) {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(path.c_str(), "wb"));
-    if (!out) return false;
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-    return std::fclose(out.release()) == 0 && written;
+    return write_file_safely(port_.files, path, bytes) == WriteStep::done;
 }
 
 }  // namespace lumo

@@ -19,16 +19,21 @@
 namespace lumo {
 
 inline constexpr std::string_view text_save_now = "Save Data now?";
+// Asked when the program is to end but its data could not be saved.
+inline constexpr std::string_view text_quit_without_saving =
+    "The data could not be saved!\nQuit VORNIX-Lumo without saving?";
 inline constexpr std::string_view text_data_check_question =
     "Shall VORNIX-Lumo make a\ndata-check now, deleting\ndouble entries?";
 
 // OFN_* flags of the common file dialogs.
 namespace ofn {
+constexpr std::uint32_t overwrite_prompt = 0x2;
 constexpr std::uint32_t path_must_exist = 0x800;
 constexpr std::uint32_t file_must_exist = 0x1000;
 constexpr std::uint32_t hide_read_only = 0x4;
 constexpr std::uint32_t open = file_must_exist | path_must_exist | hide_read_only;  // 0x1804
-constexpr std::uint32_t save = path_must_exist | hide_read_only;                    // 0x804
+// Every save dialog asks before it lets an existing file be replaced.
+constexpr std::uint32_t save = path_must_exist | hide_read_only | overwrite_prompt;  // 0x806
 }  // namespace ofn
 
 // The five file dialogs of the program.
@@ -49,6 +54,11 @@ FileDialogRequest file_dialog_request(FileDialog which, std::string_view remembe
 // folder as the remembered-folder state (first byte - 0x40); one already in
 // that state stays; anything else becomes no name.
 void keep_folder_only(FileState& file);
+
+// After a wrong password: the `file name` keeps the book's folder, as
+// "<folder>*.ADR", but nothing that names the protected book, so no later
+// save offers to write over it. A name without a folder is cleared.
+void forget_book_name(FileState& file);
 
 // The name a dialog starts from for a `file name`: the path again for the
 // remembered-folder state (first byte + 0x40), the name itself otherwise.
@@ -93,7 +103,7 @@ public:
 
     // ---- Operations called from elsewhere ---------------------------------
     // Empties the store to one blank entry and keeps only the folder of the
-    // file name (start-up, wrong password on open).
+    // file name (New, start-up without a last file).
     void new_store();
     // Saves the store (sorting it first when pending) under the file name,
     // with the Save dialog when asked for or when there is no name. 1 when a
@@ -104,8 +114,19 @@ public:
     // marked text block as plain text. Never touches `modified` or the name.
     void save_block(int kind);
     // The shut-down's save question: when modified, saves without asking if
-    // `save data automatically` is set, else asks "Save Data now?".
-    void end_of_program();
+    // `save data automatically` is set, else asks "Save Data now?". False
+    // when a save was wanted but the data are still unsaved afterwards (the
+    // write failed or its dialog was cancelled); true when nothing is left
+    // to save or the user chose not to.
+    bool end_of_program();
+
+    // What Add does once entries were appended: the overview becomes active
+    // and shows them sorted into place, positions and marks start afresh.
+    // Import does the same.
+    void show_added_entries();
+    // Add's closing question "Shall VORNIX-Lumo make a data-check now...";
+    // Yes runs the data check.
+    void ask_for_data_check();
 
     // Start-up: clears the remembered names, resets the store (false when
     // that fails: the program must end), then reopens and sorts the last file

@@ -1,5 +1,9 @@
 #include "data/paste.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 #include "data/store.h"
 #include "views/view_state.h"
 
@@ -20,54 +24,75 @@ std::int32_t line_start_in(const Store& store, std::int32_t entry_start, std::in
     return line >= 0 && line < static_cast<std::int32_t>(starts.size()) ? starts[static_cast<std::size_t>(line)] : -1;
 }
 
-// The bytes to insert, with the line breaks that keep every line within 255
-// characters, and where the caret ends up.
-struct Prepared {
-    std::string bytes;
-    std::int32_t lines_added = 0;
-    std::int32_t caret_column = 0;
-};
+}  // namespace
 
-Prepared break_long_lines(std::string_view cleaned, std::int32_t caret_column, std::int32_t rest_of_line) {
-    Prepared out;
-    out.bytes.reserve(cleaned.size() + cleaned.size() / 128 + 4);
-    std::int32_t column = caret_column;
-    for (char c : cleaned) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32) {
-            ++column;
-            if (rest_of_line + column >= max_line_length) {
-                out.bytes += "\r\n";
-                column = 0;  // the byte that moved down is not counted
-                ++out.lines_added;
-            }
-        } else if (c == cr) {
-            column = 0;
-            ++out.lines_added;
-        }
-        out.bytes.push_back(c);
+std::size_t printable_run(std::string_view s, std::size_t from, std::size_t most) {
+    const std::size_t end = from + std::min(most, s.size() - from);
+    std::size_t i = from;
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    while (i + 8 <= end) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if ((word - ones * 32) & ~word & (ones * 0x80)) break;  // a byte below 32 among them
+        i += 8;
     }
-    out.caret_column = column;
+    while (i < end && static_cast<unsigned char>(s[i]) >= 32) ++i;
+    return i - from;
+}
+
+std::string clean_text(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size() + raw.size() / 2 + 1);
+    append_clean_text(raw, out);
     return out;
 }
 
-}  // namespace
-
-std::string clean_text(std::string_view raw) {
+void append_clean_text(std::string_view raw, std::string& out) {
     raw = raw.substr(0, raw.find('\0'));
-    std::string out;
-    out.reserve(raw.size() + raw.size() / 2 + 1);
     for (std::size_t i = 0; i < raw.size();) {
+        // Text without control bytes passes as it is.
+        const std::size_t run = printable_run(raw, i, raw.size());
+        out.append(raw.data() + i, run);
+        i += run;
+        if (i == raw.size()) break;
         if (crlf_at(raw, i) && (i + 2 == raw.size() || crlf_at(raw, i + 2))) {
             out += "\r\n ";
             i += 2;
             continue;
         }
-        const auto byte = static_cast<unsigned char>(raw[i]);
-        out.push_back(byte >= 32 || raw[i] == cr || raw[i] == lf ? raw[i] : ' ');
+        out.push_back(raw[i] == cr || raw[i] == lf ? raw[i] : ' ');
         ++i;
     }
-    return out;
+}
+
+LineBreaking append_breaking_long_lines(std::string_view cleaned, std::int32_t caret_column,
+                                        std::int32_t rest_of_line, std::string& out) {
+    LineBreaking result;
+    std::int32_t column = caret_column;
+    for (std::size_t i = 0; i < cleaned.size();) {
+        // A run of characters that stays short of the limit goes in whole.
+        const auto room = static_cast<std::size_t>(std::max(max_line_length - 1 - rest_of_line - column, 0));
+        const std::size_t run = printable_run(cleaned, i, room);
+        out.append(cleaned.data() + i, run);
+        column += static_cast<std::int32_t>(run);
+        i += run;
+        if (i == cleaned.size()) break;
+        const char c = cleaned[i++];
+        if (static_cast<unsigned char>(c) >= 32) {
+            ++column;
+            if (rest_of_line + column >= max_line_length) {
+                out += "\r\n";
+                column = 0;  // the byte that moved down is not counted
+                ++result.lines_added;
+            }
+        } else if (c == cr) {
+            column = 0;
+            ++result.lines_added;
+        }
+        out.push_back(c);
+    }
+    result.column = column;
+    return result;
 }
 
 InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_view raw) {
@@ -81,10 +106,12 @@ InsertResult insert_text_at_caret(Store& store, ViewState& view, std::string_vie
         if (view.caret_column == 0 && crlf_at(cleaned, 0)) cleaned.insert(cleaned.begin(), ' ');
         std::int32_t rest = 0;
         while (at + rest < store.text_length() && store.char_at(at + rest) != cr) ++rest;
-        Prepared prepared = break_long_lines(cleaned, view.caret_column, rest);
-        if (store.replace_text(at, 0, prepared.bytes)) {
-            view.caret_line += prepared.lines_added;
-            view.caret_column = prepared.caret_column;
+        std::string prepared;
+        prepared.reserve(cleaned.size() + cleaned.size() / 128 + 4);
+        const LineBreaking breaking = append_breaking_long_lines(cleaned, view.caret_column, rest, prepared);
+        if (store.replace_text(at, 0, prepared)) {
+            view.caret_line += breaking.lines_added;
+            view.caret_column = breaking.column;
         } else {
             result = InsertResult::no_memory;
         }

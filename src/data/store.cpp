@@ -38,8 +38,8 @@ bool terminator_in(const Text& text, std::int32_t p) {
 }
 
 template <typename Text>
-std::vector<std::int32_t> line_starts(const Text& text, std::int32_t start) {
-    std::vector<std::int32_t> starts{start};
+void line_starts(const Text& text, std::int32_t start, std::vector<std::int32_t>& starts) {
+    starts.assign(1, start);
     const std::int32_t length = text.length();
     std::int32_t p = start;
     while (p + 1 < length) {
@@ -53,7 +53,6 @@ std::vector<std::int32_t> line_starts(const Text& text, std::int32_t start) {
         if (q + 2 < length && static_cast<std::uint8_t>(text.at(q + 2)) >= 32) starts.push_back(q + 2);
         p = q + 2;
     }
-    return starts;
 }
 
 // The end of the first entry terminator that starts at or after `from` and
@@ -83,15 +82,23 @@ std::int64_t longest_while_undoing(std::int32_t length, const Changes& changes) 
 }  // namespace
 
 std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start) {
-    return line_starts(PlainText(text, length), start);
+    std::vector<std::int32_t> starts;
+    line_starts(PlainText(text, length), start, starts);
+    return starts;
+}
+
+void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts) {
+    line_starts(PlainText(text, length), start, starts);
 }
 
 std::vector<std::int32_t> scan_line_starts(const SplitText& text, std::int32_t start) {
-    return line_starts(text, start);
+    std::vector<std::int32_t> starts;
+    line_starts(text, start, starts);
+    return starts;
 }
 
-Store::Store(Port& port, ViewState& view)
-    : port_(port), view_(view), data_view_rows_(100, Row{}), overview_rows_(100, Row{}) {
+Store::Store(Port& port, ViewState& view, FileState* file)
+    : port_(port), view_(view), file_(file), data_view_rows_(100, Row{}), overview_rows_(100, Row{}) {
     std::memcpy(status_text_.data(), initial_status_text.data(), initial_status_text.size());
     title_[0] = ' ';
 }
@@ -531,6 +538,7 @@ void Store::take_undo_snapshot() {
         return;
     }
     undo_.view = view_;
+    undo_.book = book_identity();
     undo_.kind = UndoKind::changes;
     port_.frame.enable_command(CMD_UNDO, true);
 }
@@ -631,6 +639,7 @@ void Store::copy_undo_text() {
 
 void Store::swap_undo_snapshot() {
     if (!has_undo_snapshot() || released_) return;
+    BookIdentity live_book = book_identity();
     if (undo_.kind == UndoKind::changes) {
         if (!swap_changes()) return;
     } else {
@@ -643,9 +652,33 @@ void Store::swap_undo_snapshot() {
         view_.active_view == ActiveView::data_view || view_.active_view == ActiveView::none_was_data_view;
     port_.frame.bring_to_top(data_view_active ? ViewId::data_view : ViewId::overview);
     reindex();
+    // The text that came back is its own book's again, as it stood then.
+    adopt_book_identity(undo_.book);
+    undo_.book = std::move(live_book);
     current_entry_ = -1;
     port_.frame.repaint(ViewId::overview);
     port_.frame.repaint(ViewId::data_view);
+}
+
+BookIdentity Store::book_identity() const {
+    BookIdentity book;
+    if (file_ != nullptr) {
+        book.file_name = file_->file_name;
+        book.file_password = file_->file_password;
+    }
+    book.title = title_;
+    book.modified = modified;
+    return book;
+}
+
+void Store::adopt_book_identity(const BookIdentity& book) {
+    if (file_ != nullptr) {
+        file_->file_name = book.file_name;
+        file_->file_password = book.file_password;
+    }
+    title_ = book.title;
+    modified = book.modified;
+    set_modified_marker(modified);
 }
 
 // ---- New entry ----------------------------------------------------------------

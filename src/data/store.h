@@ -21,6 +21,7 @@
 #include "data/block.h"
 #include "data/common_prefixes.h"
 #include "data/entry_starts.h"
+#include "data/file_state.h"
 #include "data/split_text.h"
 #include "port/port.h"
 #include "views/view_state.h"
@@ -95,12 +96,29 @@ std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::i
 // entry's terminator or the text end.
 std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start);
 std::vector<std::int32_t> scan_line_starts(const SplitText& text, std::int32_t start);
+// The same into `starts` (replacing what it held), for a caller that scans
+// many entries with one vector.
+void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts);
+
+// Which book a text belongs to: the file's name and password (the file
+// commands keep them) with the window title and `modified` of the store.
+// An undo snapshot carries the one it was taken in, so that Undo across a
+// recent-file load brings the previous book back under its own name, and a
+// save never writes one book's data under another's.
+struct BookIdentity {
+    std::array<char, file_name_bytes> file_name{};
+    std::string file_password;
+    std::array<char, title_bytes> title{};
+    bool modified = false;
+};
 
 class Store {
 public:
     // The store reaches the user through `port` and copies, swaps and resets
-    // the view positions in `view`; both outlive the store.
-    Store(Port& port, ViewState& view);
+    // the view positions in `view`; both outlive the store. With `file`
+    // (which outlives it too), undo snapshots also carry the book's name and
+    // password.
+    Store(Port& port, ViewState& view, FileState* file = nullptr);
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
@@ -266,9 +284,9 @@ public:
     // Undo: take_undo_snapshot records the state to come back to (nothing,
     // silently, when memory is short): for the edits that follow through
     // replace_text, the ranges they change; when the text is rewritten or
-    // replaced as a whole, a copy of it. swap_undo_snapshot exchanges that
-    // state with the live one, so a second swap comes back (the view
-    // positions swap too); discard drops it.
+    // replaced as a whole, a copy of it; and the book's identity. swap
+    // exchanges that state with the live one, so a second swap comes back
+    // (the view positions and the identity swap too); discard drops it.
     void take_undo_snapshot();
     void swap_undo_snapshot();
     void discard_undo_snapshot();
@@ -299,7 +317,11 @@ private:
         std::vector<UndoChange> changes;  // kind changes, in the order made
         SplitText text;                   // kind copy
         ViewState view;
+        BookIdentity book;
     };
+
+    BookIdentity book_identity() const;
+    void adopt_book_identity(const BookIdentity& book);
 
     bool resize_text(std::int64_t capacity);
     bool resize_index(std::int64_t slots);
@@ -320,6 +342,7 @@ private:
 
     Port& port_;
     ViewState& view_;
+    FileState* file_;
     // Mutable: reading the text in one piece moves its gap and reading the
     // raw index settles its step; neither changes what they hold.
     mutable SplitText text_;

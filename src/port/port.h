@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -151,6 +152,43 @@ public:
     virtual int bold_text_width(ViewId view, std::string_view text) = 0;
 };
 
+// A new file being written, made by FileSystem::create_beside. Destroying it
+// closes it when that has not been done (without reporting anything); it
+// never removes the file: that is its creator's decision.
+class NewFile {
+public:
+    virtual ~NewFile() = default;
+    // Where the file was created.
+    virtual const std::string& path() const = 0;
+    // Appends `bytes`; false unless every byte was taken.
+    virtual bool write(std::string_view bytes) = 0;
+    // Hands everything written so far to the disk itself (FlushFileBuffers,
+    // fsync), so that it survives a crash or a power cut.
+    virtual bool flush() = 0;
+    // Closes the file; false when that reports an error (the last bytes may
+    // then be missing). Nothing may be written afterwards.
+    virtual bool close() = 0;
+};
+
+// The steps a safe save is made of (see port/safe_write.h, which drives
+// them): files are never written in place.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Creates a new, empty file in the folder that holds `path` (which need
+    // not exist), under a name that no file there has yet, and opens it for
+    // writing; nothing when it cannot be created.
+    virtual std::unique_ptr<NewFile> create_beside(std::string_view path) = 0;
+    // Puts the closed file `from` in the place of `to` in one step, replacing
+    // `to` when it exists: afterwards `to` is either the old file or the whole
+    // new one, also after a crash. False when that is refused (the file is
+    // read-only, locked, on another volume...); both files are then as they
+    // were.
+    virtual bool replace(std::string_view from, std::string_view to) = 0;
+    // Deletes the file at `path`; false when it could not.
+    virtual bool remove(std::string_view path) = 0;
+};
+
 // Everything the core reaches the user by, plus the modal flag that is set
 // while one of the program's own boxes or dialogs is up (keys are ignored
 // then).
@@ -160,6 +198,7 @@ struct Port {
     System& system;
     Clipboard& clipboard;
     TextMeasure& measure;
+    FileSystem& files;
     bool modal_flag = false;
 };
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <istream>
 
+#include "port/safe_write.h"
 #include "settings/little_endian.h"
 
 namespace lumo {
@@ -223,13 +224,10 @@ std::vector<std::uint8_t> configuration_bytes(const Settings& s) {
     return out.take();
 }
 
-bool save_configuration(const Settings& settings, const std::string& path) {
-    std::vector<std::uint8_t> bytes = configuration_bytes(settings);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+bool save_configuration(const Settings& settings, const std::string& path, FileSystem& files) {
+    const std::vector<std::uint8_t> bytes = configuration_bytes(settings);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return write_file_safely(files, path, text) == WriteStep::done;
 }
 
 }  // namespace lumo

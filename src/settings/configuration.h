@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "port/port.h"
 #include "settings/settings.h"
 
 namespace lumo {
@@ -35,9 +36,11 @@ bool load_configuration_file(Settings& settings, const std::string& path);
 // The file's bytes for the settings.
 std::vector<std::uint8_t> configuration_bytes(const Settings& settings);
 
-// Creates or truncates the file at path and writes the settings. Returns false
-// when the file cannot be created or written; callers show no message, and the
-// settings in memory stay as they are either way.
-bool save_configuration(const Settings& settings, const std::string& path);
+// Writes the settings to the file at path, through a new file that replaces
+// the old one only when complete (a file cut short would read as both
+// automatic saves on). Returns false when that fails: the old file is then
+// as it was; callers show no message, and the settings in memory stay as
+// they are either way.
+bool save_configuration(const Settings& settings, const std::string& path, FileSystem& files);
 
 }  // namespace lumo

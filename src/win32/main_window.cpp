@@ -102,6 +102,10 @@ LRESULT MainWindow::handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
         return on_create(hwnd);
+    case WM_CLOSE:
+        // The close box ends the program as Quit does, and may be refused.
+        if (is_main(hwnd) && !app_.may_quit()) return 0;
+        return DefWindowProcA(hwnd, msg, wp, lp);
     case WM_DESTROY:
         if (is_main(hwnd)) PostQuitMessage(0);
         return 0;
@@ -215,6 +219,8 @@ void MainWindow::on_kill_focus(HWND hwnd, HWND gaining) {
 }
 
 LRESULT MainWindow::on_query_end_session() {
+    // FALSE keeps the session, and lumo with its unsaved data, alive.
+    if (!app_.may_end_session()) return FALSE;
     app_.shut_down();
     PostQuitMessage(0);
     return TRUE;
@@ -265,7 +271,7 @@ LRESULT MainWindow::on_command(int id) {
         files.add();
         break;
     case CMD_QUIT:
-        PostQuitMessage(0);
+        app_.quit();
         break;
     case CMD_CALENDAR_1:
     case CMD_CALENDAR_2:
@@ -364,7 +370,7 @@ LRESULT MainWindow::on_sys_command(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (id == CMD_QUIT) {
-        PostQuitMessage(0);
+        app_.quit();
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

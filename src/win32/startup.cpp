@@ -11,6 +11,7 @@
 #include "win32/drop_target.h"
 #include "win32/main_window.h"
 #include "win32/shell_resources.h"
+#include "win32/win32_files.h"
 #include "win32/win32_port.h"
 
 namespace lumo::win32 {
@@ -48,13 +49,15 @@ bool another_instance_runs(Port& port) {
 
 ScreenSize screen_size() { return {GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)}; }
 
-int message_loop(HWND main, HACCEL accelerators, const AboutBox& about) {
+int message_loop(App& app, HWND main, HACCEL accelerators, const AboutBox& about) {
     MSG msg{};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (about.takes(msg)) continue;
-        if (TranslateAcceleratorA(main, accelerators, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (!about.takes(msg) && !TranslateAcceleratorA(main, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        // Here no command is running: a quit that had to wait may go on.
+        app.run_pending_quit();
     }
     return static_cast<int>(msg.wParam);
 }
@@ -70,7 +73,8 @@ int run_lumo(HINSTANCE instance, int show_command) {
 
     ShellWindows windows;
     Win32Port shell(windows);
-    Port port{shell, shell, shell, shell, shell};
+    Win32FileSystem files;
+    Port port{shell, shell, shell, shell, shell, files};
     const UINT transfer_message = register_transfer_message();
     Win32Transport transport(transfer_message);
     App app(port, transport);
@@ -102,7 +106,7 @@ int run_lumo(HINSTANCE instance, int show_command) {
 
     start_up_after_window(app);
 
-    const int code = message_loop(main, accelerators, main_window.about_box());
+    const int code = message_loop(app, main, accelerators, main_window.about_box());
     app.shut_down();
     drop_target.revoke();
     ole.end();

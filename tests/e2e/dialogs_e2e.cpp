@@ -61,6 +61,16 @@ protected:
         lumo.write_file(std::string(configuration_file_name), std::string(bytes.begin(), bytes.end()));
     }
 
+    // Starts lumo on the protected `file` and answers its prompt with `password`.
+    void start_with_password(const std::string& file, const std::string& password) {
+        write_configuration(file);
+        ASSERT_TRUE(lumo.start());
+        HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
+        ASSERT_NE(prompt, nullptr) << lumo.describe();
+        set(prompt, IDC_OPEN_PASSWORD, password);
+        press(prompt, IDC_OPEN_PASSWORD_OK);
+    }
+
     // Starts lumo on `file` and waits for its views.
     void start_with(const std::string& file) {
         write_configuration(file);
@@ -120,13 +130,7 @@ const std::string plain = book({"Anton\r\nRing 1", "Berta\r\nneedle here"});
 TEST_F(Dialogs, ProtectedFileAsksForItsPasswordAndSavesEncipheredAgain) {
     const std::string stored = protected_file(plain, "geheim");
     lumo.write_file("secret.adr", stored);
-    write_configuration("secret.adr");
-    ASSERT_TRUE(lumo.start());
-
-    HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
-    ASSERT_NE(prompt, nullptr) << lumo.describe();
-    set(prompt, IDC_OPEN_PASSWORD, "geheim");
-    press(prompt, IDC_OPEN_PASSWORD_OK);
+    start_with_password("secret.adr", "geheim");
     wait_for_views();
     EXPECT_TRUE(lumo.wait_until([&] { return lumo.status_text() == entries_status(2); })) << lumo.status_text();
 
@@ -141,17 +145,47 @@ TEST_F(Dialogs, ProtectedFileAsksForItsPasswordAndSavesEncipheredAgain) {
 TEST_F(Dialogs, WrongPasswordIsToldAndTheFileStaysAsItWas) {
     const std::string stored = protected_file(plain, "geheim");
     lumo.write_file("secret.adr", stored);
-    write_configuration("secret.adr");
-    ASSERT_TRUE(lumo.start());
-
-    HWND prompt = wait_for_dialog_with(IDC_OPEN_PASSWORD_OK);
-    ASSERT_NE(prompt, nullptr) << lumo.describe();
-    set(prompt, IDC_OPEN_PASSWORD, "falsch");
-    press(prompt, IDC_OPEN_PASSWORD_OK);
+    start_with_password("secret.adr", "falsch");
     answer_box("Wrong password!");
     wait_for_views();
     EXPECT_TRUE(lumo.wait_until([&] { return lumo.status_text() == entries_status(1); })) << lumo.status_text();
     quit();
+    EXPECT_EQ(lumo.read_file("secret.adr"), stored);
+}
+
+// After a wrong password nothing leads back to the protected book: the
+// Save dialog at Quit does not offer its name, and choosing it anyway asks
+// before replacing it.
+TEST_F(Dialogs, AfterAWrongPasswordSavingOverTheProtectedBookAsksFirst) {
+    const std::string stored = protected_file(plain, "geheim");
+    lumo.write_file("secret.adr", stored);
+    start_with_password("secret.adr", "falsch");
+    answer_box("Wrong password!");
+    wait_for_views();
+    lumo.post_command(CMD_NEW_ENTRY);  // the data view takes the keys
+    lumo.type_text("Notiz");
+    EXPECT_TRUE(lumo.wait_until([&] { return lumo.title() == "*NO NAME"; })) << lumo.title();
+
+    lumo.post_command(CMD_QUIT);
+    const MessageBoxInfo save_now = lumo.wait_for_box("Save Data now?");
+    ASSERT_NE(save_now.window, nullptr) << lumo.describe();
+    lumo.answer(save_now, IDYES);
+    HWND dialog = lumo.wait_for_dialog("Save VORNIX-Lumo-File");
+    ASSERT_NE(dialog, nullptr) << lumo.describe();
+    char offered[512] = {};
+    GetWindowTextA(GetDlgItem(dialog, 0x47C), offered, sizeof offered);
+    EXPECT_EQ(std::string(offered).find("secret"), std::string::npos) << offered;
+
+    Lumo::choose_file(dialog, path("secret.adr"));
+    const MessageBoxInfo replace = lumo.wait_for_box("exists");
+    ASSERT_NE(replace.window, nullptr) << lumo.describe();
+    lumo.answer(replace, IDNO);
+    pump_for(300);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    const MessageBoxInfo quit_anyway = lumo.wait_for_box("without saving");
+    ASSERT_NE(quit_anyway.window, nullptr) << lumo.describe();
+    lumo.answer(quit_anyway, IDYES);
+    EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
     EXPECT_EQ(lumo.read_file("secret.adr"), stored);
 }
 

@@ -230,6 +230,87 @@ TEST_F(FileCommands, SaveDataAutomaticallySavesWithoutAsking) {
     EXPECT_EQ(lumo.read_file("book.adr").size(), sorted.size() + 5);
 }
 
+// A save that fails (the book's folder has gone since it was opened): the
+// message; Quit asks whether to quit without saving and No keeps lumo
+// running with the data; Save as to a writable folder then writes them all.
+TEST_F(FileCommands, AFailedSaveKeepsLumoAndItsDataUntilTheyAreSavedElsewhere) {
+    ASSERT_TRUE(CreateDirectoryA(path("books").c_str(), nullptr));
+    lumo.write_file("books\\book.adr", sorted);
+    start_with("books\\book.adr");
+    EXPECT_TRUE(status_becomes(3));
+    lumo.post_command(CMD_NEW_ENTRY);
+    EXPECT_TRUE(status_becomes(4));
+    ASSERT_TRUE(MoveFileA(path("books").c_str(), path("gone").c_str()));
+
+    auto answer = [&](const std::string& text, int button) {
+        const MessageBoxInfo box = lumo.wait_for_box(text);
+        ASSERT_NE(box.window, nullptr) << lumo.describe();
+        EXPECT_EQ(box.caption, "VORNIX-Lumo:");
+        lumo.answer(box, button);
+    };
+    lumo.post_command(CMD_SAVE);
+    answer("Cannot save file!", IDOK);
+    lumo.post_command(CMD_QUIT);
+    answer("Save Data now?", IDYES);
+    answer("Cannot save file!", IDOK);
+    const MessageBoxInfo question = lumo.wait_for_box("without saving");
+    ASSERT_NE(question.window, nullptr) << lumo.describe();
+    EXPECT_EQ(question.text, "The data could not be saved!\nQuit VORNIX-Lumo without saving?");
+    lumo.answer(question, IDNO);
+    // The end of the Windows session asks the same way.
+    PostMessageA(lumo.main_window(), WM_QUERYENDSESSION, 0, 0);
+    answer("Save Data now?", IDYES);
+    answer("Cannot save file!", IDOK);
+    answer("without saving", IDNO);
+
+    pump_for(500);
+    EXPECT_TRUE(lumo.running());
+    EXPECT_TRUE(lumo.responsive());
+    EXPECT_EQ(lumo.title().substr(0, 1), "*");
+    EXPECT_EQ(lumo.status_text(), entries_status(4));
+    for (const std::string& text : calendar.received()) EXPECT_NE(text, "LumoQuit");
+    EXPECT_EQ(lumo.read_file("gone\\book.adr"), sorted) << "the old book is untouched";
+
+    choose_through(CMD_SAVE_AS, "Save VORNIX-Lumo-File", "saved.adr");
+    EXPECT_TRUE(lumo.wait_until([&] { return lumo.read_file("saved.adr").size() == sorted.size() + 5; }))
+        << lumo.describe();
+    EXPECT_TRUE(title_becomes(title_for(path("saved.adr"))));
+    // Saved now: the close box ends lumo without a question.
+    PostMessageA(lumo.main_window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(calendar.wait_for("LumoQuit")) << lumo.describe();
+    EXPECT_EQ(lumo.wait_for_exit(), 0) << lumo.describe();
+}
+
+// Undo after a recent file returns to the first book under its own name;
+// saving then writes the first book, never the second.
+TEST_F(FileCommands, UndoAfterARecentFileReturnsToTheFirstBookAndSaveLeavesTheSecondAlone) {
+    const std::string second = book({"Berta", "Otto"});
+    lumo.write_file("first.adr", sorted);
+    lumo.write_file("second.adr", second);
+    set_text(settings.recent_files[1], path("second.adr"));
+    start_with("first.adr");
+    EXPECT_TRUE(status_becomes(3));
+    lumo.post_command(CMD_NEW_ENTRY);  // the undo snapshot holds the first book as loaded
+    EXPECT_TRUE(status_becomes(4));
+
+    lumo.post_command(CMD_RECENT_FIRST + 1);
+    const MessageBoxInfo question = lumo.wait_for_box("Save Data now?");
+    ASSERT_NE(question.window, nullptr) << lumo.describe();
+    lumo.answer(question, IDNO);
+    EXPECT_TRUE(title_becomes(title_for(path("second.adr")))) << lumo.describe();
+    EXPECT_TRUE(status_becomes(2));
+
+    lumo.post_command(CMD_UNDO);
+    EXPECT_TRUE(title_becomes(title_for(path("first.adr")))) << lumo.title();
+    EXPECT_TRUE(status_becomes(3));
+    lumo.post_command(CMD_SAVE);
+    EXPECT_TRUE(file_becomes("first.DUP", sorted)) << lumo.describe();
+    EXPECT_TRUE(file_becomes("first.adr", sorted));
+    EXPECT_EQ(lumo.read_file("second.adr"), second);
+    EXPECT_EQ(lumo.read_file("second.DUP"), "");
+    quit_without_question();
+}
+
 TEST_F(FileCommands, ConfigurationAtExitReopensTheFileAndThePlacement) {
     lumo.write_file("book.adr", sorted);
     settings.main_window_rectangle = {40, 30, 700, 480};

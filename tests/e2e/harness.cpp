@@ -230,8 +230,18 @@ void Lumo::write_file(const std::string& name, const std::string& bytes) const {
 }
 
 std::string Lumo::read_file(const std::string& name) const {
-    std::ifstream in(folder_ + name, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Shared for deleting too: lumo may put a new file in this one's place
+    // while the test reads it, and must not be refused by the test.
+    HANDLE file = CreateFileA((folder_ + name).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
 }
 
 bool Lumo::start(const std::string& arguments) {

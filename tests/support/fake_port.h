@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "port/port.h"
+#include "faulty_files.h"
+#include "native_files.h"
 
 namespace lumo::testing {
 
@@ -22,7 +24,12 @@ struct BoxCall {
 
 class FakePort final : public Prompts, public Frame, public System, public Clipboard, public TextMeasure {
 public:
-    FakePort() : port{*this, *this, *this, *this, *this} {}
+    // Real files through the machine's own steps; `files` can make any step
+    // fail (see faulty_files.h).
+    NativeFileSystem disk;
+    FaultyFileSystem files{disk};
+
+    FakePort() : port{*this, *this, *this, *this, *this, files} {}
 
     Port port;
 

@@ -30,9 +30,9 @@ protected:
     TempFolder folder{"lumo_address_file_"};
     int new_store_runs = 0;
     int title_refreshes = 0;
-    int after_backup_runs = 0;
+    int after_write_runs = 0;
     FileHooks hooks{[this] { ++new_store_runs; }, [this] { ++title_refreshes; },
-                    [this] { ++after_backup_runs; }};
+                    [this] { ++after_write_runs; }};
 
     void SetUp() override { ASSERT_TRUE(store.reset_store()); }
 
@@ -410,7 +410,7 @@ TEST_F(AddressFileTest, BackupHoldsThePreviousFile) {
     ASSERT_EQ(write("book.adr"), WriteStatus::written);
     EXPECT_EQ(get("book.DUP"), "old\r\n\r\n");
     EXPECT_EQ(get("book.adr"), "nld\r\n\r\n");
-    EXPECT_EQ(after_backup_runs, 1);
+    EXPECT_EQ(after_write_runs, 1);
 
     // A name without a three-letter extension still loses three characters.
     EXPECT_EQ(backup_name("C:\\DATA\\NOTES"), "C:\\DATA\\NODUP");
@@ -472,17 +472,48 @@ TEST_F(AddressFileTest, FailedWritesAreNotReportedAsSuccess) {
     EXPECT_EQ(fake.last_box(), "Cannot save file!");
     EXPECT_TRUE(store.modified);
     EXPECT_EQ(store.text_view(), "new\xe4\r\n\r\n");  // back in ANSI
+    EXPECT_EQ(after_write_runs, 0);
+}
 
-    // A disk that takes no bytes: the error shows up at the close.
-    std::error_code error;
-    fs::create_symlink("/dev/full", folder / "full.adr", error);
-    if (!error) {
-        fake.boxes.clear();
-        for (std::string password : {"", "abcd"}) {
-            file.file_password = password;
-            EXPECT_EQ(write("full.adr"), WriteStatus::cannot_save);
-            EXPECT_EQ(fake.last_box(), "Cannot save file!");
-            EXPECT_TRUE(store.modified);
+// Every step of a save made to fail in turn, first while the backup is
+// copied, then while the book is written, plain and protected: the old
+// book stays byte for byte, the ".DUP" is the old one (the copy failed) or
+// a complete copy of the old book, `modified` stays, "Cannot save file!"
+// is shown, no new file is left behind, and the next save succeeds.
+TEST_F(AddressFileTest, AFailureAtAnyStepOfASaveLosesNothing) {
+    using testing::FileStep;
+    const std::string older_backup = "older backup\r\n\r\n";
+    for (const std::string password : {"", "abcd"}) {
+        for (const int occurrence : {1, 2}) {  // the backup's step, then the book's
+            for (const FileStep step :
+                 {FileStep::create, FileStep::write, FileStep::flush, FileStep::close, FileStep::replace}) {
+                const std::string what = "password '" + password + "', " + (occurrence == 1 ? "backup" : "book") +
+                                         ", step " + std::to_string(static_cast<int>(step));
+                put("book.adr", "Anna\r\n\r\n");
+                file.file_password.clear();
+                read("book.adr");
+                file.file_password = password;
+                ASSERT_EQ(write("book.adr"), WriteStatus::written);  // the old book, as it will be protected
+                const std::string old_book = get("book.adr");
+                put("book.DUP", older_backup);
+                store.rewrite_text()[0] = 'E';
+                store.reindex();
+                fake.boxes.clear();
+
+                fake.files.fail(step, occurrence);
+                EXPECT_EQ(write("book.adr"), WriteStatus::cannot_save) << what;
+                EXPECT_EQ(get("book.adr"), old_book) << what;
+                EXPECT_EQ(get("book.DUP"), occurrence == 1 ? older_backup : old_book) << what;
+                EXPECT_TRUE(store.modified) << what;
+                EXPECT_EQ(store.window_title_text()[0], '*') << what;
+                EXPECT_EQ(fake.last_box(), "Cannot save file!") << what;
+                EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2) << what;
+
+                ASSERT_EQ(write("book.adr"), WriteStatus::written) << what;
+                EXPECT_EQ(get("book.DUP"), old_book) << what;
+                EXPECT_EQ(get("book.adr").size(), old_book.size()) << what;
+                EXPECT_FALSE(store.modified) << what;
+            }
         }
     }
 }

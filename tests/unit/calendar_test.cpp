@@ -71,11 +71,12 @@ TEST(CalendarReceiver, EarlyAnnouncementWaitsForTheLastCharacter) {
 
 TEST(CalendarReceiver, HostileSequencesStayInBoundsAndRecover) {
     Receiver r;
-    // Indices outside the buffer are dropped, including the terminator at w = 0.
+    // Messages that cannot start a text (indices outside the buffer, a
+    // terminator at w = 0) are dropped and count for nothing.
     EXPECT_FALSE(r.receive(1024, 'x'));
     EXPECT_FALSE(r.receive(~std::uint64_t{0}, 'x'));
     EXPECT_FALSE(r.receive(0, 0));
-    EXPECT_EQ(r.receive(999999, 3), std::string());
+    EXPECT_FALSE(r.receive(999999, 3));
     // A text without terminator is cut at the buffer's end.
     for (std::uint64_t k = 0; k < 1024; ++k) r.receive(k, 'z');
     EXPECT_EQ(r.receive(999999, 1024), std::string(1024, 'z'));
@@ -102,6 +103,34 @@ TEST(CalendarReceiver, HostileSequencesStayInBoundsAndRecover) {
     }
 }
 
+// Slipped counts (the start of a report lost, an announcement larger than
+// what came) once left every later report completing a message late; now
+// each clean report after any such garbage completes on its own last
+// message with its own text.
+TEST(CalendarReceiver, ResynchronisesOnTheNextTextAfterAnyGarbage) {
+    const auto quit = encode_text("VornixQuit");
+    const std::vector<std::vector<WireMessage>> garbage = {
+        {quit.begin() + 4, quit.end()},                        // a report without its start
+        {{0, 'O'}, {1, 'p'}, {999999, 40}},                    // an announcement beyond the count
+        {{0, 'O'}, {1, 'p'}, {1, 'p'}, {3, 'n'}},              // a doubled and a lost character
+        {{0, 'A'}, {1, 'B'}, {5, 0}, {999999, 6}},             // a terminator that does not match the count
+        {{0, 'A'}, {999999, 3}, {1, 'B'}, {2, 'C'}, {4, 0}},   // an early announcement that is too small
+        {{0, 'A'}, {2, 0}, {2, 'B'}, {999999, 2}},             // a character behind the terminator
+        {{0, 'A'}, {2, 0}, {999999, 5}},                       // an announcement that contradicts the terminator
+        {{0, 300}, {1, -1}, {0, 'X'}},                         // values no character has
+    };
+    for (std::size_t g = 0; g < garbage.size(); ++g) {
+        Receiver r;
+        for (const auto& m : garbage[g]) EXPECT_FALSE(r.receive(m.w, m.l)) << g;
+        for (std::string_view text : {"OpenKal2", "VornixQuit", ""}) {
+            const auto messages = encode_text(text);
+            for (std::size_t i = 0; i + 1 < messages.size(); ++i)
+                EXPECT_FALSE(r.receive(messages[i].w, messages[i].l)) << g << " " << text;
+            EXPECT_EQ(r.receive(messages.back().w, messages.back().l), std::string(text)) << g;
+        }
+    }
+}
+
 TEST(CalendarReports, FollowTheTableInOrder) {
     auto buttons = [](std::string_view text) { return interpret_report(text).buttons; };
     using B = std::vector<std::pair<int, bool>>;
@@ -122,13 +151,17 @@ TEST(CalendarReports, FollowTheTableInOrder) {
     EXPECT_EQ(interpret_report("ASMeier").search_text, "Meier");
 }
 
-TEST(CalendarLink, SendsOnlyWhenTheCalendarRunsAndResetsTheReceiver) {
+TEST(CalendarLink, SendsOnlyWhenTheCalendarRunsAndLeavesAnArrivingReportWhole) {
     FakeTransport t;
     Link link(t);
-    link.on_transfer_message(0, 'V');  // a report is arriving...
+    const auto report = encode_text("VornixQuit");
+    for (std::size_t i = 0; i < 4; ++i) link.on_transfer_message(report[i].w, report[i].l);  // a report is arriving...
     EXPECT_EQ(link.send_to_calendar("LumoQuit"), 0);
-    EXPECT_EQ(link.receiver().received_count(), 0);  // ...and is dropped by the send
     EXPECT_EQ(t.posted, encode_text("LumoQuit"));
+    std::optional<Report> done;
+    for (std::size_t i = 4; i < report.size(); ++i) done = link.on_transfer_message(report[i].w, report[i].l);
+    ASSERT_TRUE(done) << "...and survives the send";
+    EXPECT_EQ(done->kind, Report::Kind::quit);
 
     t.running = false;
     t.posted.clear();
@@ -175,6 +208,23 @@ TEST_F(AppFixture, ReportsPressButtonsQuitAndSearch) {
     EXPECT_EQ(fake.quits, 0);
     deliver("VornixQuit");
     EXPECT_EQ(fake.quits, 1);
+}
+
+// A quit report that comes while one of lumo's boxes or dialogs is up (in
+// the middle of a command) is acted on once the command is over; the end of
+// the session meanwhile is refused.
+TEST_F(AppFixture, AQuitReportDuringADialogWaitsUntilItIsOver) {
+    fake.port.modal_flag = true;
+    deliver("VornixQuit");
+    app.run_pending_quit();
+    EXPECT_EQ(fake.quits, 0);
+    EXPECT_FALSE(app.may_end_session());
+    fake.port.modal_flag = false;
+    app.run_pending_quit();
+    EXPECT_EQ(fake.quits, 1);
+    app.run_pending_quit();
+    EXPECT_EQ(fake.quits, 1);
+    EXPECT_TRUE(app.may_end_session());
 }
 
 TEST_F(AppFixture, OpenCommandsAndShutDown) {

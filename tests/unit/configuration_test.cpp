@@ -10,6 +10,8 @@
 #include <string>
 
 #include "settings/configuration.h"
+#include "support/faulty_files.h"
+#include "support/native_files.h"
 #include "support/temp_folder.h"
 
 namespace lumo {
@@ -421,27 +423,46 @@ protected:
     std::string path(const char* name) const { return (dir_ / name).string(); }
 
     testing::TempFolder dir_{"lumo_config_"};
+    testing::NativeFileSystem disk_;
+    testing::FaultyFileSystem files_{disk_};
 };
 
 TEST_F(ConfigurationFile, SaveThenLoadGivesTheSameSettings) {
     const std::string file = path("V-LUMO.INF");
     Settings s = full_settings();
-    ASSERT_TRUE(save_configuration(s, file));
+    ASSERT_TRUE(save_configuration(s, file, files_));
     EXPECT_EQ(std::filesystem::file_size(file), configuration_bytes(s).size());
     Settings back = defaults();
     ASSERT_TRUE(load_configuration_file(back, file));
     EXPECT_EQ(back, s);
 
     // Saving again truncates the longer file.
-    ASSERT_TRUE(save_configuration(defaults(), file));
+    ASSERT_TRUE(save_configuration(defaults(), file, files_));
     EXPECT_EQ(std::filesystem::file_size(file), 744u);
+}
+
+TEST_F(ConfigurationFile, AFailingSaveLeavesTheOldFileWhole) {
+    // Cut short, the file would read as both automatic saves on.
+    const std::string file = path("V-LUMO.INF");
+    Settings s = full_settings();
+    s.save_data_automatically = 0;
+    ASSERT_TRUE(save_configuration(s, file, files_));
+    for (testing::FileStep step : {testing::FileStep::create, testing::FileStep::write, testing::FileStep::flush,
+                                   testing::FileStep::close, testing::FileStep::replace}) {
+        files_.fail(step);
+        EXPECT_FALSE(save_configuration(defaults(), file, files_));
+        Settings back = defaults();
+        ASSERT_TRUE(load_configuration_file(back, file));
+        EXPECT_EQ(back, s) << static_cast<int>(step);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+    }
 }
 
 TEST_F(ConfigurationFile, MissingFileOrFolderChangesNothing) {
     Settings s = full_settings();
     EXPECT_FALSE(load_configuration_file(s, path("absent.inf")));
     EXPECT_EQ(s, full_settings());
-    EXPECT_FALSE(save_configuration(s, path("no/such/folder/V-LUMO.INF")));
+    EXPECT_FALSE(save_configuration(s, path("no/such/folder/V-LUMO.INF"), files_));
     EXPECT_EQ(s, full_settings());
 }
 

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "app/app.h"
+#include "app/commands.h"
 #include "data/window_title.h"
 #include "port/ids.h"
 #include "settings/configuration.h"
@@ -83,9 +84,10 @@ TEST(FileDialogs, EachDialogHasItsTitleFilterFlagsAndExtension) {
     using K = FileDialogRequest::Kind;
     for (const Expected& e : {Expected{FileDialog::open, K::open, "Open VORNIX-Lumo-File", "*.adr", 0x1804, "adr"},
                               Expected{FileDialog::add, K::open, "Add VORNIX-Lumo-File", "*.adr", 0x1804, "adr"},
-                              Expected{FileDialog::save, K::save, "Save VORNIX-Lumo-File", "*.adr", 0x804, "adr"},
-                              Expected{FileDialog::entry_block, K::save, "Save VORNIX-Lumo-Block", "*.adr", 0x804, "adr"},
-                              Expected{FileDialog::text_block, K::save, "Save Block", "*.txt", 0x804, "txt"}}) {
+                              // Every save dialog asks before replacing a file (OFN_OVERWRITEPROMPT).
+                              Expected{FileDialog::save, K::save, "Save VORNIX-Lumo-File", "*.adr", 0x806, "adr"},
+                              Expected{FileDialog::entry_block, K::save, "Save VORNIX-Lumo-Block", "*.adr", 0x806, "adr"},
+                              Expected{FileDialog::text_block, K::save, "Save Block", "*.txt", 0x806, "txt"}}) {
         const FileDialogRequest r = file_dialog_request(e.which, "", "C:\\data");
         EXPECT_EQ(r.kind, e.kind);
         EXPECT_EQ(r.title, e.title);
@@ -126,6 +128,17 @@ TEST(FileNameStates, NewKeepsTheFolderOfADrivePathAndForgetsOtherNames) {
         keep_folder_only(f);
         EXPECT_TRUE(f.name().empty()) << other;
     }
+
+    // After a wrong password only the folder stays: no save offers the
+    // protected book's name again.
+    f.set_name("C:\\books\\secret.adr");
+    forget_book_name(f);
+    keep_folder_only(f);
+    EXPECT_EQ(f.file_name[0], 3);
+    EXPECT_EQ(dialog_name_of(f.name()), "C:\\books\\*.ADR");
+    f.set_name("secret.adr");
+    forget_book_name(f);
+    EXPECT_TRUE(f.name().empty());
 }
 
 // ---- New -----------------------------------------------------------------------
@@ -446,6 +459,71 @@ TEST_F(FileCommandsTest, RecentFileAsksFirstAndKeepsTheListOrder) {
     EXPECT_FALSE(app.views.entry_range.marked);
 }
 
+// Undo after a recent-file load brings the previous book back whole: its
+// data under its own name, password, title and `modified`, and a second
+// Undo the loaded book under its own. A save never writes one book's data
+// under another's name.
+TEST_F(FileCommandsTest, UndoAcrossARecentFileKeepsEachBookUnderItsOwnName) {
+    put("a.adr", "Anna\r\n\r\n");
+    put("b.adr", "Bert\r\n\r\n");
+    open("a.adr");
+    app.file.file_password = "abcd";
+    set_text(app.settings.recent_files[1], path("b.adr"));
+    store.take_undo_snapshot();
+    store.rewrite_text()[3] = 'e';  // typing in A after the snapshot
+    store.reindex();
+    fake.answers = {Answer::no};  // A's change is not saved
+    files.open_recent(1);
+    ASSERT_EQ(text(), "Bert\r\n\r\n");
+    ASSERT_TRUE(app.file.file_password.empty());
+
+    undo_command(app);
+    EXPECT_EQ(text(), "Anna\r\n\r\n");
+    EXPECT_EQ(app.file.name(), path("a.adr"));
+    EXPECT_EQ(app.file.file_password, "abcd");
+    EXPECT_FALSE(store.modified) << "as it stood when the snapshot was taken";
+    EXPECT_EQ(fake.title, " " + title_file_part(path("a.adr")));
+
+    undo_command(app);
+    EXPECT_EQ(text(), "Bert\r\n\r\n");
+    EXPECT_EQ(app.file.name(), path("b.adr"));
+    EXPECT_TRUE(app.file.file_password.empty());
+    EXPECT_EQ(fake.title, " " + title_file_part(path("b.adr")));
+
+    undo_command(app);
+    files.save_command(false);
+    EXPECT_EQ(get("b.adr"), "Bert\r\n\r\n") << "the second book is untouched";
+    read_address_file(store, app.file, path("a.adr"), 0);
+    EXPECT_EQ(text(), "Anna\r\n\r\n") << "A is saved under its own name with its own password";
+    EXPECT_EQ(get("a.adr")[0], 'P');
+}
+
+TEST_F(FileCommandsTest, AWrongPasswordLeavesNoNameThatPointsAtTheProtectedBook) {
+    put("plain.adr", "Anna\r\n\r\n");
+    open("plain.adr");
+    app.file.file_password = "abcd";
+    fake.chosen_files.push_back(path("secret.adr"));
+    files.save_command(true);
+    const std::string protected_book = get("secret.adr");
+    ASSERT_EQ(protected_book[0], 'P');
+
+    fake.passwords.push_back("abce");
+    open("secret.adr");
+    EXPECT_EQ(fake.last_box(), "Wrong password!");
+    EXPECT_EQ(text(), " \r\n\r\n");
+    EXPECT_EQ(app.file.name().find("secret"), std::string_view::npos);
+    EXPECT_EQ(text_of(app.settings.file_name).find("secret"), std::string_view::npos);
+
+    store.reindex();  // typed something
+    fake.chosen_files.push_back(std::nullopt);
+    files.save(false);
+    ASSERT_FALSE(fake.file_dialogs.empty());
+    const FileDialogRequest& dialog = fake.file_dialogs.back();
+    EXPECT_EQ(dialog.initial_name.find("secret"), std::string::npos);
+    EXPECT_TRUE(dialog.flags & ofn::overwrite_prompt) << "choosing the protected book asks first";
+    EXPECT_EQ(get("secret.adr"), protected_book);
+}
+
 TEST_F(FileCommandsTest, OpenEndsATypeAheadInProgressWithTheOverviewActive) {
     put("a.adr", "Anna\r\n\r\n");
     ActiveView seen = ActiveView::data_view;
@@ -536,6 +614,66 @@ TEST_F(FileCommandsTest, ShutDownSavesSilentlyWhenSetAndNotAtAllWhenUnchanged) {
     ASSERT_TRUE(unchanged.store.reset_store());
     unchanged.shut_down();
     EXPECT_TRUE(quiet.boxes.empty());
+}
+
+// The data could not be saved at the end: lumo asks whether to quit without
+// saving, and No keeps it running with its data, so they can be saved
+// elsewhere; with "Save Data autom." on the same. Nothing is asked twice.
+TEST_F(FileCommandsTest, AFailedSaveAtTheEndAsksAndNoKeepsTheDataAndTheProgram) {
+    put("a.adr", "Anna\r\n\r\n");
+    open("a.adr");
+    store.rewrite_text()[3] = 'e';
+    store.reindex();
+    app.paths.configuration_file = path("V-LUMO.INF");
+    fake.boxes.clear();
+
+    fake.files.fail(testing::FileStep::replace, 2);  // the book's own replace
+    fake.answers = {Answer::yes, Answer::ok, Answer::no};
+    app.quit();
+    ASSERT_EQ(fake.boxes.size(), 3u);
+    EXPECT_EQ(fake.boxes[0].text, "Save Data now?");
+    EXPECT_EQ(fake.boxes[1].text, "Cannot save file!");
+    EXPECT_EQ(fake.boxes[2].text, "The data could not be saved!\nQuit VORNIX-Lumo without saving?");
+    EXPECT_EQ(fake.boxes[2].style, box::question);
+    EXPECT_EQ(fake.quits, 0);
+    EXPECT_FALSE(fake.port.modal_flag);
+    EXPECT_TRUE(store.modified);
+    EXPECT_FALSE(store.store_released());
+    EXPECT_EQ(text(), "Anne\r\n\r\n");
+    EXPECT_EQ(get("a.adr"), "Anna\r\n\r\n");
+
+    // The calendar's quit report is refused the same way.
+    app.settings.save_data_automatically = 1;
+    fake.boxes.clear();
+    fake.files.fail(testing::FileStep::create, 2);
+    fake.answers = {Answer::ok, Answer::no};
+    for (const auto& m : calendar::encode_text("VornixQuit")) app.on_transfer_message(m.w, m.l);
+    ASSERT_EQ(fake.boxes.size(), 2u);
+    EXPECT_EQ(fake.boxes[0].text, "Cannot save file!");
+    EXPECT_EQ(fake.quits, 0);
+
+    fake.chosen_files.push_back(path("elsewhere.adr"));
+    files.save_command(true);
+    EXPECT_EQ(get("elsewhere.adr"), "Anne\r\n\r\n");
+    EXPECT_TRUE(app.may_quit()) << "saved now: nothing to ask";
+
+    // Yes quits without saving, and the end asks nothing more.
+    FakePort other;
+    App second(other.port, calendar);
+    ASSERT_TRUE(second.store.reset_store());
+    second.settings.save_data_automatically = 1;
+    second.settings.save_configuration_automatically = 0;
+    second.file.set_name(path("a.adr"));
+    second.store.reindex();
+    other.files.fail(testing::FileStep::flush, 2);
+    other.answers = {Answer::ok, Answer::yes};
+    second.quit();
+    EXPECT_EQ(other.quits, 1);
+    EXPECT_TRUE(other.port.modal_flag);
+    second.shut_down();
+    EXPECT_EQ(other.boxes.size(), 2u);
+    EXPECT_TRUE(second.store.store_released());
+    EXPECT_EQ(get("a.adr"), "Anna\r\n\r\n");
 }
 
 TEST_F(FileCommandsTest, StartReopensTheLastFileSortedOrMakesANewStore) {

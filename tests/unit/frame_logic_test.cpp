@@ -185,7 +185,7 @@ TEST_F(StartUpTest, TheLastFileIsReopenedSortedAndBecomesTheFirstRecentFile) {
     set_text(saved.file_name, path("last.adr"));
     saved.window_arrangement = arrangement::one_upon_the_other;
     set_text(saved.recent_files[2], path("other.adr"));
-    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF")));
+    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF"), fake.files));
     LogFont system_font;
     system_font.height = 16;
     fake.window_exists = false;
@@ -213,7 +213,7 @@ TEST_F(StartUpTest, ABookOnTheCommandLineOpensInsteadOfTheLastFileAndBecomesIt) 
     std::ofstream(path("my book.adr"), std::ios::binary) << "Bert\r\n\r\nAnna\r\n\r\n";
     Settings saved = default_settings(LogFont{});
     set_text(saved.file_name, path("last.adr"));
-    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF")));
+    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF"), fake.files));
     fake.directory = "";  // the test's paths are relative already
 
     ASSERT_TRUE(start_up_before_window(app, command_line() + " \"" + path("my book.adr") + "\"", LogFont{}));
@@ -238,7 +238,7 @@ TEST_F(StartUpTest, WithoutAConfigurationTheDefaultsStandAndTheStoreIsNew) {
 TEST_F(StartUpTest, AMissingLastFileIsReportedAndForgotten) {
     Settings saved = default_settings(LogFont{});
     set_text(saved.file_name, path("gone.adr"));
-    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF")));
+    ASSERT_TRUE(save_configuration(saved, path("V-LUMO.INF"), fake.files));
     ASSERT_TRUE(start_up_before_window(app, command_line(), LogFont{}));
     EXPECT_EQ(fake.last_box(), "Cannot open file!");
     EXPECT_TRUE(app.file.name().empty());

@@ -1,0 +1,192 @@
+// Import and Export of contacts on the store.
+#include "exchange/exchange.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <new>
+#include <optional>
+
+#include "data/address_file.h"
+#include "data/file_commands.h"
+#include "data/store.h"
+#include "exchange/csv.h"
+#include "exchange/text_code.h"
+#include "exchange/vcard.h"
+#include "port/port.h"
+#include "settings/settings.h"
+#include "views/view_state.h"
+
+namespace lumo {
+
+namespace {
+
+bool contains_nocase(std::string_view hay, std::string_view needle) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
+    return std::search(hay.begin(), hay.end(), needle.begin(), needle.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }) != hay.end();
+}
+
+bool ends_with_nocase(std::string_view s, std::string_view end) {
+    return s.size() >= end.size() && contains_nocase(s.substr(s.size() - end.size()), end);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> read_whole_file(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
+    if (!in) return std::nullopt;
+    std::string bytes;
+    // The size as the file claims it, to read in one piece; whatever else
+    // comes is read on.
+    if (std::fseek(in.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(in.get());
+        if (size > 0) bytes.resize(static_cast<std::size_t>(size));
+        std::rewind(in.get());
+    }
+    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), in.get());
+    bytes.resize(got);
+    char chunk[65536];
+    while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) bytes.append(chunk, got);
+    if (std::ferror(in.get())) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+ExportFormat export_format_of_filter(int index) {
+    switch (index) {
+    case 2: return ExportFormat::vcard3;
+    case 3: return ExportFormat::csv;
+    default: return ExportFormat::vcard4;
+    }
+}
+
+std::string_view export_extension(ExportFormat format) { return format == ExportFormat::csv ? "csv" : "vcf"; }
+
+ContactFormat contact_format(std::string_view file_name, std::string_view bytes) {
+    std::string storage;
+    const std::string_view text = text_without_byte_order_mark(bytes.substr(0, 4096), storage);
+    if (contains_nocase(text, "BEGIN:VCARD")) return ContactFormat::vcard;
+    if (ends_with_nocase(file_name, ".vcf") || ends_with_nocase(file_name, ".vcard")) return ContactFormat::vcard;
+    return ContactFormat::csv;
+}
+
+void append_contact_entries(std::string_view bytes, ContactFormat format, ContactMapping& mapping,
+                            std::string& entries, ImportCounts& counts) {
+    std::int32_t empty = 0;
+    const ContactSink sink = [&](Contact& contact) {
+        if (!mapping.append_entry(contact, entries)) ++empty;
+        else if (contact.replaced) ++counts.replaced;
+    };
+    const ReadCounts read = format == ContactFormat::vcard ? read_vcards(bytes, sink) : read_csv(bytes, sink);
+    counts.imported += read.read - empty;
+    counts.unreadable += read.unreadable + empty;
+}
+
+bool append_entries(Store& store, std::string_view entries) {
+    if (entries.empty()) return true;
+    const std::int64_t length = std::int64_t{store.text_length()} + static_cast<std::int64_t>(entries.size());
+    if (length > std::numeric_limits<std::int32_t>::max() - 2 * text_headroom) {
+        show_error(store.port(), text_not_enough_memory);
+        return false;
+    }
+    // Behind the last entry: text that belongs to no entry stays behind.
+    if (!store.replace_text(store.entry_start(store.entry_count()), 0, entries)) return false;
+    store.reindex();
+    store.invalidate_current_entry();
+    return true;
+}
+
+std::string import_notice(const ImportCounts& counts) {
+    std::string text = std::to_string(counts.imported);
+    text += " contacts imported.";
+    if (counts.unreadable > 0) {
+        text += '\n';
+        text += std::to_string(counts.unreadable);
+        text += " could not be read.";
+    }
+    if (counts.replaced > 0) {
+        text += '\n';
+        text += std::to_string(counts.replaced);
+        text += " contained characters that were replaced.";
+    }
+    return text;
+}
+
+ImportCounts import_files(Store& store, const Settings& settings, Port& port, std::span<const std::string> paths) {
+    ImportCounts counts;
+    if (store.store_released()) return counts;
+    store.take_undo_snapshot();
+    std::string entries;
+    try {
+        ContactMapping mapping(settings);
+        for (const std::string& path : paths) {
+            const std::optional<std::string> bytes = read_whole_file(path);
+            if (!bytes) {
+                show_error(port, text_cannot_open, caption_load);
+                continue;
+            }
+            // The entries take about as many bytes as the file: room once.
+            entries.reserve(entries.size() + bytes->size());
+            append_contact_entries(*bytes, contact_format(path, *bytes), mapping, entries, counts);
+        }
+    } catch (const std::bad_alloc&) {
+        // Too much for memory: nothing is imported.
+        entries.clear();
+        entries.shrink_to_fit();
+        show_error(port, text_not_enough_memory);
+        return {};
+    }
+    if (!append_entries(store, entries)) {
+        counts.imported = 0;
+        counts.replaced = 0;
+    }
+    return counts;
+}
+
+ImportCounts import_command(FileCommands& files, Store& store, const Settings& settings, Port& port,
+                            std::span<const std::string> paths) {
+    if (store.store_released()) return {};
+    const ImportCounts counts = import_files(store, settings, port, paths);
+    if (counts.imported > 0) {
+        files.show_added_entries();
+        files.ask_for_data_check();
+    }
+    show_notice(port, import_notice(counts));
+    return counts;
+}
+
+EntrySpan entries_to_export(const Store& store, const ViewState& views) {
+    const EntryRange& range = views.entry_range;
+    const std::int32_t last_entry = store.entry_count() - 1;
+    if (!range.marked) return {0, last_entry};
+    return {std::clamp(std::min(range.first, range.last), 0, std::max(last_entry, 0)),
+            std::clamp(std::max(range.first, range.last), -1, last_entry)};
+}
+
+std::string export_file(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span) {
+    std::string out;
+    if (store.store_released()) return out;
+    if (format == ExportFormat::csv) append_csv_header(out);
+    ContactMapping mapping(settings);
+    VcardWriter cards(format == ExportFormat::vcard3 ? VcardVersion::v3 : VcardVersion::v4);
+    Contact contact;
+    const std::string_view text = store.text_view();
+    const std::int32_t last = std::min(span.last, store.entry_count() - 1);
+    for (std::int32_t k = std::max(span.first, 0); k <= last; ++k) {
+        const auto start = static_cast<std::size_t>(store.entry_start(k));
+        const auto end = static_cast<std::size_t>(store.entry_start(k + 1));
+        mapping.read_entry(text.substr(start, end - start), contact);
+        if (contact.empty()) continue;
+        if (format == ExportFormat::csv) append_csv_row(contact, mapping, out);
+        else cards.append(contact, out);
+    }
+    return out;
+}
+
+}  // namespace lumo

@@ -1,0 +1,70 @@
+// vCard files (versions 2.1, 3.0 and 4.0) in and out.
+//
+// Reading takes the files phones, web mail and mail programs write: several
+// cards a file, folded lines, QUOTED-PRINTABLE and CHARSET of 2.1, group
+// prefixes ("item1.TEL"), backslash escapes, parameters in any case, UTF-8
+// with or without byte order mark, UTF-16 with one, CR LF or LF. Properties
+// other than N, FN, TEL, EMAIL, URL, BDAY, ADR, ORG, TITLE and NOTE are
+// passed over without decoding (photos cost only the scan for their end).
+//
+// Writing produces version 4.0 or 3.0 in UTF-8 with CR LF, lines folded at
+// 75 octets.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "exchange/contact.h"
+
+namespace lumo {
+
+// What a reader found: contacts handed on, and cards (or rows) that could
+// not be read and were skipped.
+struct ReadCounts {
+    std::int32_t read = 0;
+    std::int32_t unreadable = 0;
+};
+
+// Receives each contact a reader found; the contact is reused for the next
+// one, so keep what is needed before returning. It may be changed.
+using ContactSink = std::function<void(Contact&)>;
+
+// Reads every card of `bytes`. A card without END:VCARD, or one with
+// nothing in it that makes an entry, counts as unreadable; so does a file
+// with something in it but no card at all. Never reads past the bytes; the
+// memory used is proportional to the largest card.
+ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink);
+
+enum class VcardVersion { v3, v4 };
+
+// Writes cards; it keeps its working memory from card to card.
+class VcardWriter {
+public:
+    explicit VcardWriter(VcardVersion version);
+    // Appends one card for `contact` to `out`.
+    void append(const Contact& contact, std::string& out);
+
+private:
+    void start(std::string_view name);
+    // Appends `value` as UTF-8 to the line, a backslash in front of each of
+    // the `special` characters (a line end as "\n").
+    void escape(std::string_view value, std::string_view special);
+    void property(std::string_view name, std::string_view value);
+    void component(std::string_view value, bool semicolon_first);
+    void birthday(const Birthday& date);
+    void address(const PostalAddress& address);
+    // Appends the line to the output folded at 75 octets, never inside a
+    // UTF-8 sequence.
+    void emit();
+
+    bool v4_;
+    std::string* out_ = nullptr;
+    std::string line_;
+};
+
+// One card, for a caller that writes only a few.
+void append_vcard(const Contact& contact, VcardVersion version, std::string& out);
+
+}  // namespace lumo
