@@ -79,7 +79,7 @@ if(LUMO_WINDOWS_TESTS)
   target_include_directories(lumo_timing PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src
                                                  ${CMAKE_SOURCE_DIR}/bench ${CMAKE_SOURCE_DIR}/src/win32/resources)
   target_compile_definitions(lumo_timing PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
-  target_link_libraries(lumo_timing PRIVATE lumo_core user32 gdi32)
+  target_link_libraries(lumo_timing PRIVATE lumo_shell)
   target_link_options(lumo_timing PRIVATE ${LUMO_STATIC})
   add_dependencies(lumo_timing lumo)
 endif()
