@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -67,8 +68,28 @@ constexpr std::array<PropertyName, 14> property_names = {{
     {packed_name("NOTE"), Property::note}, {packed_name("AGENT"), Property::agent},
 }};
 
+// packed_name at run time: the name's bytes loaded at once and upper-cased
+// together.
+std::uint64_t packed_name_now(std::string_view name) {
+    if constexpr (std::endian::native != std::endian::little) {
+        return packed_name(name);
+    } else {
+        if (name.empty() || name.size() > 8) return 0;
+        std::uint64_t word = 0;
+        std::memcpy(&word, name.data(), name.size());
+        constexpr std::uint64_t ones = 0x0101010101010101u;
+        const std::uint64_t low7 = word & (ones * 0x7F);
+        const std::uint64_t from_a = low7 + ones * (0x80 - 'a');
+        const std::uint64_t past_z = low7 + ones * (0x80 - 'z' - 1);
+        const std::uint64_t lower = from_a & ~past_z & ~word & (ones * 0x80);
+        word ^= lower >> 2;  // 'a' - 'A' is 0x20
+        // The first byte the highest, as packed_name puts them.
+        return __builtin_bswap64(word) >> (8 * (8 - name.size()));
+    }
+}
+
 Property property_of(std::string_view name) {
-    const std::uint64_t key = packed_name(name);
+    const std::uint64_t key = packed_name_now(name);
     if (key == 0) return Property::other;
     for (const PropertyName& p : property_names)
         if (p.key == key) return p.property;
