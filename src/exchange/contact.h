@@ -39,7 +39,7 @@ public:
     void clear() { size_ = 0; }
     // A new, cleared last element.
     T& add() {
-        if (size_ == items_.size()) items_.emplace_back();
+        if (size_ == items_.size()) grow();
         T& item = items_[size_++];
         item.clear();
         return item;
@@ -68,6 +68,9 @@ public:
     const T* end() const { return items_.data() + size_; }
 
 private:
+    // Apart, so that add itself stays small enough to be inlined.
+    void grow() { items_.emplace_back(); }
+
     std::vector<T> items_;
     std::size_t size_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "exchange/text_code.h"
@@ -260,7 +261,12 @@ private:
             for (;;) {
                 // The text up to the next quote (or line end) in one piece.
                 const std::size_t run = pos_;
-                while (pos_ < text_.size() && text_[pos_] != '"' && !(lines_only_ && at_line_end())) ++pos_;
+                if (lines_only_) {
+                    while (pos_ < text_.size() && text_[pos_] != '"' && !at_line_end()) ++pos_;
+                } else {
+                    const void* quote = std::memchr(text_.data() + pos_, '"', text_.size() - pos_);
+                    pos_ = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - text_.data()) : text_.size();
+                }
                 field.append(text_.data() + run, pos_ - run);
                 if (pos_ >= text_.size()) return false;
                 const char c = text_[pos_];

@@ -2,6 +2,7 @@
 #include "exchange/text_code.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace lumo {
@@ -226,8 +227,18 @@ std::size_t ascii_run(std::string_view s, std::size_t from) {
     while (i + 8 <= s.size()) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080u) break;
+        if (const std::uint64_t high = word & 0x8080808080808080u; high != 0) {
+            if constexpr (std::endian::native == std::endian::little)
+                return i + static_cast<std::size_t>(std::countr_zero(high)) / 8 - from;
+            break;
+        }
         i += 8;
+    }
+    // The last bytes as one word, overlapping those already seen.
+    if (i < s.size() && i + 8 > s.size() && s.size() - from >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + s.size() - 8, 8);
+        if (!(word & 0x8080808080808080u)) return s.size() - from;
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i - from;
