@@ -409,8 +409,11 @@ private:
 
     // The field of column k as Windows-1252.
     std::string_view untrimmed_field(std::size_t k) {
+        const std::string& raw = fields_[k];
+        // Text that no conversion would change is read where it stands.
+        if (!utf8_ || is_ascii(raw)) return raw;
         value_.clear();
-        convert(fields_[k], value_);
+        convert(raw, value_);
         return value_;
     }
     std::string_view field(std::size_t k) { return trim(untrimmed_field(k)); }
