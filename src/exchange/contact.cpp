@@ -546,7 +546,8 @@ void ContactMapping::append_heading(const Contact& contact) {
     const std::size_t start = body_.size();
     bool blank_pending = false;
     append_collapsed(contact.family_name, start, blank_pending);
-    blank_pending = true;  // between family and given names
+    // The blank between family and given names, unless blanks are separators.
+    blank_pending = blank_pending || !is_separator_[' '];
     append_collapsed(contact.given_names, start, blank_pending);
     const std::string_view sources[] = {std::string_view(contact.formatted_name),
                                         contact.organisations.empty() ? "" : std::string_view(contact.organisations[0]),
