@@ -1,6 +1,6 @@
 // Contacts in and out against plain baselines measured in the same run:
-// importing a vCard file (read, decode, map, append to the book) against
-// reading its bytes with stdio, and exporting every entry as vCard 4.0 and
+// importing a vCard file and a CSV file (read, decode, map, append to the
+// book) against reading the same bytes with stdio, and exporting every entry as vCard 4.0 and
 // as CSV (and writing the file) against writing the book's bytes with stdio.
 // The whole Import command, which sorts the book afterwards as Add does, is
 // shown beside it. The cards come from the generated books, exported once.
@@ -73,18 +73,21 @@ std::string export_of(std::int64_t entries, lumo::ExportFormat format) {
     return lumo::export_file(book.store, book.settings, format, lumo::entries_to_export(book.store, book.views));
 }
 
-// The book's entries as a vCard 4.0 file, written once.
-const std::string& cards_file(std::int64_t entries) {
-    static std::map<std::int64_t, std::string> paths;
-    auto it = paths.find(entries);
+// The book's entries exported as a file of `format`, written once.
+const std::string& exported_file(std::int64_t entries, lumo::ExportFormat format) {
+    static std::map<std::pair<std::int64_t, lumo::ExportFormat>, std::string> paths;
+    auto it = paths.find({entries, format});
     if (it == paths.end()) {
-        const std::string path = (folder() / ("cards" + std::to_string(entries) + ".vcf")).string();
-        const std::string bytes = export_of(entries, lumo::ExportFormat::vcard4);
+        const std::string name = "contacts" + std::to_string(entries) + "." + std::string(lumo::export_extension(format));
+        const std::string path = (folder() / name).string();
+        const std::string bytes = export_of(entries, format);
         std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        it = paths.emplace(entries, path).first;
+        it = paths.emplace(std::make_pair(entries, format), path).first;
     }
     return it->second;
 }
+const std::string& cards_file(std::int64_t entries) { return exported_file(entries, lumo::ExportFormat::vcard4); }
+const std::string& csv_file(std::int64_t entries) { return exported_file(entries, lumo::ExportFormat::csv); }
 
 void write_bytes(const std::string& path, std::string_view bytes) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
@@ -94,8 +97,7 @@ void write_bytes(const std::string& path, std::string_view bytes) {
 
 // ---- Baselines ----------------------------------------------------------------
 
-void BM_StdioReadCards(benchmark::State& state) {
-    const std::string& path = cards_file(state.range(0));
+void stdio_read(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
         std::FILE* f = std::fopen(path.c_str(), "rb");
         std::fseek(f, 0, SEEK_END);
@@ -107,6 +109,8 @@ void BM_StdioReadCards(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
+void BM_StdioReadCards(benchmark::State& state) { stdio_read(state, cards_file(state.range(0))); }
+void BM_StdioReadCsv(benchmark::State& state) { stdio_read(state, csv_file(state.range(0))); }
 
 void BM_StdioWriteBook(benchmark::State& state) {
     const std::string& text = book_text(state.range(0));
@@ -116,14 +120,16 @@ void BM_StdioWriteBook(benchmark::State& state) {
 
 // ---- Import and export ------------------------------------------------------------
 
-void BM_ImportCards(benchmark::State& state) {
-    const std::vector<std::string> paths = {cards_file(state.range(0))};
+void import_file(benchmark::State& state, const std::string& path) {
+    const std::vector<std::string> paths = {path};
     for (auto _ : state) {
         Book book;
         if (lumo::import_files(book.store, book.settings, book.fake.port, paths).imported == 0)
             state.SkipWithError("nothing imported");
     }
 }
+void BM_ImportCards(benchmark::State& state) { import_file(state, cards_file(state.range(0))); }
+void BM_ImportCsv(benchmark::State& state) { import_file(state, csv_file(state.range(0))); }
 
 void BM_ImportCommand(benchmark::State& state) {
     const std::vector<std::string> paths = {cards_file(state.range(0))};
@@ -150,6 +156,8 @@ void register_benchmarks() {
     register_in_rounds({{"BM_StdioReadCards", BM_StdioReadCards},
                         {"BM_ImportCards", BM_ImportCards},
                         {"BM_ImportCommand", BM_ImportCommand},
+                        {"BM_StdioReadCsv", BM_StdioReadCsv},
+                        {"BM_ImportCsv", BM_ImportCsv},
                         {"BM_StdioWriteBook", BM_StdioWriteBook},
                         {"BM_ExportVcard", BM_ExportVcard},
                         {"BM_ExportCsv", BM_ExportCsv}},
@@ -160,6 +168,7 @@ void print_ratios(const RatioReporter& reporter) {
     print_ratio_table(reporter, {
         {"import vCards / stdio read of the file", "BM_ImportCards", "BM_StdioReadCards", 10},
         {"import command, sort included / stdio read", "BM_ImportCommand", "BM_StdioReadCards", 0},
+        {"import CSV / stdio read of the file", "BM_ImportCsv", "BM_StdioReadCsv", 10},
         {"export as vCard 4.0 / stdio write of the book", "BM_ExportVcard", "BM_StdioWriteBook", 10},
         {"export as CSV / stdio write of the book", "BM_ExportCsv", "BM_StdioWriteBook", 10},
     }, {"10000", "100000"}, {"100000"});

@@ -1,6 +1,7 @@
 #include "data/paste.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -33,8 +34,21 @@ std::size_t printable_run(std::string_view s, std::size_t from, std::size_t most
     while (i + 8 <= end) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
-        if ((word - ones * 32) & ~word & (ones * 0x80)) break;  // a byte below 32 among them
+        // The high bit of each byte below 32; the lowest one marked is exact.
+        const std::uint64_t below = (word - ones * 32) & ~word & (ones * 0x80);
+        if (below != 0) {
+            if constexpr (std::endian::native == std::endian::little)
+                return i + static_cast<std::size_t>(std::countr_zero(below)) / 8 - from;
+            break;
+        }
         i += 8;
+    }
+    // The last bytes as one word too, overlapping those already seen: short
+    // texts are mostly printable to their end.
+    if (i < end && i + 8 > end && end - from >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + end - 8, 8);
+        if (!((word - ones * 32) & ~word & (ones * 0x80))) return end - from;
     }
     while (i < end && static_cast<unsigned char>(s[i]) >= 32) ++i;
     return i - from;

@@ -70,6 +70,8 @@ bool has_line_end(std::string_view s) {
 // One line of text: line ends become blanks, blanks and control characters
 // at both ends go.
 void make_single_line(std::string& s) {
+    // Most values have nothing to change: no control byte, no blank at an end.
+    if (s.empty() || (!is_blank(s.front()) && !is_blank(s.back()) && printable_run(s, 0) == s.size())) return;
     if (has_line_end(s)) std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     const std::string_view t = trim(s);
     if (t.size() == s.size()) return;
@@ -80,10 +82,18 @@ void make_single_line(std::string& s) {
 
 // Every run of blanks and control characters becomes one blank; none at the ends.
 void collapse_blanks(std::string& s) {
-    std::replace_if(s.begin(), s.end(), is_blank, ' ');
-    s.erase(std::unique(s.begin(), s.end(), [](char a, char b) { return a == ' ' && b == ' '; }), s.end());
-    if (!s.empty() && s.back() == ' ') s.pop_back();
-    if (!s.empty() && s.front() == ' ') s.erase(0, 1);
+    std::size_t n = 0;
+    bool blank_pending = false;
+    for (const char c : s) {
+        if (is_blank(c)) {
+            blank_pending = true;
+            continue;
+        }
+        if (blank_pending && n > 0) s[n++] = ' ';
+        blank_pending = false;
+        s[n++] = c;
+    }
+    s.resize(n);
 }
 
 // Drops empty values and makes the others single lines.
@@ -144,21 +154,29 @@ void move_without_blank_ends(TextList& lines, TextList& to) {
     std::size_t last = lines.size();
     while (first < last && all_blank(lines[first])) ++first;
     while (last > first && all_blank(lines[last - 1])) --last;
+    if (first == 0 && to.empty()) {  // the usual case: the lists change places
+        while (lines.size() > last) lines.remove_last();
+        to.swap(lines);
+        return;
+    }
     for (std::size_t i = first; i < last; ++i) to.add().swap(lines[i]);
 }
 
 // Splits `text` at its line ends (CR LF, LF or CR) into `lines`.
 void split_lines(std::string_view text, TextList& lines) {
-    if (!has_line_end(text)) {
-        lines.add(text);
-        return;
-    }
     std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
+    std::size_t i = 0;
+    for (;;) {
+        // Runs without control bytes are passed in one step.
+        i += printable_run(text, i);
+        if (i < text.size() && text[i] != '\r' && text[i] != '\n') {
+            ++i;
+            continue;
+        }
         lines.add(text.substr(start, i - start));
+        if (i >= text.size()) return;
         if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
-        start = i + 1;
+        start = ++i;
     }
 }
 
@@ -256,6 +274,13 @@ bool parse_date(std::string_view text, Birthday& date) {
 // ---- The mapping ----------------------------------------------------------------
 
 ContactMapping::ContactMapping(const Settings& settings) : separators_(settings.name_separators) {
+    for (int c = 0; c < 256; ++c) ends_name_run_[static_cast<std::size_t>(c)] = is_blank(static_cast<char>(c));
+    for (const char c : separators_) {
+        if (c == '\0') continue;
+        is_separator_[static_cast<unsigned char>(c)] = true;
+        ends_name_run_[static_cast<unsigned char>(c)] = true;
+        if (heading_separator_ == '\0') heading_separator_ = c;
+    }
     for (char digit : settings.address_line_order) {
         if (digit < '2' || digit > '9' || postal_lines_.size() == 3) continue;
         const int line = digit - '1';
@@ -297,7 +322,7 @@ std::string_view ContactMapping::url_value(std::string_view key, std::string_vie
 }
 
 ContactMapping::Role ContactMapping::role_of(std::string_view line, std::string_view& value) {
-    if (line.empty() || !key_starts_[static_cast<unsigned char>(line.front())]) return Role::none;
+    if (!may_be_labelled(line)) return Role::none;
     for (std::size_t r = 0; r < role_count; ++r) {
         for (const std::string& key : labels_[r].keys) {
             if (!starts_with_key(line, key)) continue;
@@ -325,9 +350,8 @@ bool ContactMapping::take_labelled(Contact& contact, Role role, std::string_view
 }
 
 void ContactMapping::read_heading(std::string_view heading, Contact& contact) const {
-    const auto cut = std::find_if(heading.begin(), heading.end(), [&](char c) {
-        return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
-    });
+    const auto cut = std::find_if(heading.begin(), heading.end(),
+                                  [&](char c) { return is_separator_[static_cast<unsigned char>(c)]; });
     const std::string_view name = trim(heading.substr(0, static_cast<std::size_t>(cut - heading.begin())));
     const std::size_t blank = name.find(' ');
     contact.family_name.assign(name.substr(0, blank));
@@ -402,8 +426,9 @@ void ContactMapping::demote_labelled_postal_parts(PostalAddress& a) {
         lines_.add(a.street);
         a.street.clear();
     }
-    place_line(a, place_);
-    if (role_of(place_, value) != Role::none) {
+    // The place line is put together only when it may begin with a label.
+    const std::string_view place_start = a.postal_code.empty() ? a.locality : a.postal_code;
+    if (may_be_labelled(place_start) && (place_line(a, place_), role_of(place_, value) != Role::none)) {
         lines_.add(place_);
         a.postal_code.clear();
         a.locality.clear();
@@ -453,14 +478,17 @@ void ContactMapping::normalise(Contact& contact) {
 
     // A note line that begins with a label is what reading the entry would
     // make of it.
-    kept_.clear();
+    std::size_t kept_lines = 0;
     std::string_view value;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Role role = role_of(lines_[i], value);
-        if (role == Role::none || !take_labelled(contact, role, value)) kept_.add().swap(lines_[i]);
+        if (role != Role::none && take_labelled(contact, role, value)) continue;
+        if (kept_lines != i) lines_[kept_lines].swap(lines_[i]);
+        ++kept_lines;
     }
+    while (lines_.size() > kept_lines) lines_.remove_last();
     contact.notes.clear();
-    move_without_blank_ends(kept_, contact.notes);
+    move_without_blank_ends(lines_, contact.notes);
 }
 
 void ContactMapping::append_line(std::string_view text) {
@@ -492,31 +520,46 @@ void ContactMapping::append_labelled(Role role, std::string_view value) {
     append_labelled_text(role, value, body_);
 }
 
+void ContactMapping::append_collapsed(std::string_view text, std::size_t name_start, bool& blank_pending) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (ends_name_run_[static_cast<unsigned char>(c)]) {
+            blank_pending = blank_pending || !is_separator_[static_cast<unsigned char>(c)];
+            ++i;
+            continue;
+        }
+        if (blank_pending && body_.size() > name_start) body_ += ' ';
+        blank_pending = false;
+        std::size_t end = i + 1;
+        while (end < text.size() && !ends_name_run_[static_cast<unsigned char>(text[end])]) ++end;
+        body_.append(text.data() + i, end - i);
+        i = end;
+    }
+}
+
 void ContactMapping::append_heading(const Contact& contact) {
     // The name, else the display name, the company or the e-mail address:
     // the first that keeps any text once separators (which would end the
     // name early) and runs of blanks (which would not read back the same)
     // are gone.
-    std::string& name = value_;
+    const std::size_t start = body_.size();
+    bool blank_pending = false;
+    append_collapsed(contact.family_name, start, blank_pending);
+    // The blank between family and given names, unless blanks are separators.
+    blank_pending = blank_pending || !is_separator_[' '];
+    append_collapsed(contact.given_names, start, blank_pending);
     const std::string_view sources[] = {std::string_view(contact.formatted_name),
                                         contact.organisations.empty() ? "" : std::string_view(contact.organisations[0]),
                                         contact.emails.empty() ? "" : std::string_view(contact.emails[0])};
-    name = contact.family_name;
-    name += ' ';
-    name += contact.given_names;
-    for (const std::string_view* next = sources;; ++next) {
-        std::erase_if(name, [&](char c) {
-            return c != '\0' && std::find(separators_.begin(), separators_.end(), c) != separators_.end();
-        });
-        collapse_blanks(name);
-        if (!name.empty() || next == std::end(sources)) break;
-        name.assign(*next);
+    for (const std::string_view source : sources) {
+        if (body_.size() > start) break;
+        blank_pending = false;
+        append_collapsed(source, start, blank_pending);
     }
-    body_ += name;
 
-    const auto separator = std::find_if(separators_.begin(), separators_.end(), [](char c) { return c != '\0'; });
-    if (separator != separators_.end() && !contact.phones.empty()) {
-        body_ += *separator;
+    if (heading_separator_ != '\0' && !contact.phones.empty()) {
+        body_ += heading_separator_;
         body_ += ' ';
         body_ += contact.phones[0];
     }
@@ -524,14 +567,14 @@ void ContactMapping::append_heading(const Contact& contact) {
 }
 
 void ContactMapping::append_postal_lines(const Contact& contact, bool notes_follow_directly) {
-    std::array<std::string, 3>& parts = postal_parts_;
-    for (std::string& p : parts) p.clear();
+    std::array<std::string_view, 3> parts{};
     if (!contact.addresses.empty()) {
         const PostalAddress& a = contact.addresses[0];
         parts[0] = a.street;
-        place_line(a, parts[1]);
+        place_line(a, place_);
         // Read back, the line splits at its first blank and loses the blanks around it.
-        collapse_blanks(parts[1]);
+        collapse_blanks(place_);
+        parts[1] = place_;
         parts[2] = a.country;
     }
     // Write up to the last postal line that has a value; when notes follow
@@ -549,8 +592,7 @@ void ContactMapping::append_postal_lines(const Contact& contact, bool notes_foll
 }
 
 void ContactMapping::append_labelled_lines(const Contact& contact) {
-    const bool phone_in_heading = std::any_of(separators_.begin(), separators_.end(), [](char c) { return c != '\0'; });
-    for (std::size_t i = phone_in_heading ? 1 : 0; i < contact.phones.size(); ++i)
+    for (std::size_t i = heading_separator_ != '\0' ? 1 : 0; i < contact.phones.size(); ++i)
         append_labelled(Role::phone, contact.phones[i]);
     for (const std::string& v : contact.faxes) append_labelled(Role::fax, v);
     for (const std::string& v : contact.emails) append_labelled(Role::email, v);
@@ -563,17 +605,18 @@ void ContactMapping::append_labelled_lines(const Contact& contact) {
     for (const std::string& v : contact.titles) append_labelled(Role::title, v);
 }
 
+bool ContactMapping::has_labelled_lines(const Contact& c) const {
+    return c.phones.size() > (heading_separator_ != '\0' ? 1u : 0u) || !c.faxes.empty() || !c.emails.empty() ||
+           !c.urls.empty() || c.birthday.known() || !c.organisations.empty() || !c.titles.empty();
+}
+
 bool ContactMapping::append_entry(Contact& contact, std::string& out) {
     normalise(contact);
     body_.clear();
     append_heading(contact);
-    const std::size_t heading_end = body_.size();
-    append_labelled_lines(contact);
     // The postal lines go between the heading and the labelled lines.
-    labelled_.assign(body_, heading_end);
-    body_.resize(heading_end);
-    append_postal_lines(contact, labelled_.empty() && !contact.notes.empty());
-    body_ += labelled_;
+    append_postal_lines(contact, !has_labelled_lines(contact) && !contact.notes.empty());
+    append_labelled_lines(contact);
     for (const std::string& note : contact.notes) {
         body_ += line_end;
         body_ += note;

@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace lumo {
@@ -38,7 +39,7 @@ public:
     void clear() { size_ = 0; }
     // A new, cleared last element.
     T& add() {
-        if (size_ == items_.size()) items_.emplace_back();
+        if (size_ == items_.size()) grow();
         T& item = items_[size_++];
         item.clear();
         return item;
@@ -49,6 +50,11 @@ public:
         add().assign(text);
     }
     void remove_last() { --size_; }
+    // Exchanges the elements of the two lists, memory and all.
+    void swap(ReusableList& other) noexcept {
+        items_.swap(other.items_);
+        std::swap(size_, other.size_);
+    }
     // Makes room for `n` elements, so that adding that many moves none
     // (views into short strings stay valid).
     void reserve(std::size_t n) {
@@ -62,6 +68,9 @@ public:
     const T* end() const { return items_.data() + size_; }
 
 private:
+    // Apart, so that add itself stays small enough to be inlined.
+    void grow() { items_.emplace_back(); }
+
     std::vector<T> items_;
     std::size_t size_ = 0;
 };
@@ -157,6 +166,15 @@ private:
     // (an empty value, a second or unreadable birthday): the line is a note.
     bool take_labelled(Contact& contact, Role role, std::string_view value);
     void read_heading(std::string_view heading, Contact& contact) const;
+    // Whether `line` can begin with a label at all (one test on its first byte).
+    bool may_be_labelled(std::string_view line) const {
+        return !line.empty() && key_starts_[static_cast<unsigned char>(line.front())];
+    }
+    bool has_labelled_lines(const Contact& contact) const;
+    // Appends `text` to the body without separators, each run of blanks as
+    // one blank and none at the start of the name begun at `name_start`;
+    // `blank_pending` carries a run of blanks that may still need its blank.
+    void append_collapsed(std::string_view text, std::size_t name_start, bool& blank_pending);
     void normalise(Contact& contact);
     void demote_labelled_postal_parts(PostalAddress& address);
     void append_heading(const Contact& contact);
@@ -167,6 +185,10 @@ private:
     std::string_view url_value(std::string_view key, std::string_view rest);
 
     std::array<char, 5> separators_{};
+    std::array<bool, 256> is_separator_{};
+    std::array<bool, 256> ends_name_run_{};  // a separator or a blank (a byte up to 32)
+    char heading_separator_ = '\0';          // the first separator, in front of the heading's phone
+
     std::vector<int> postal_lines_;  // line numbers (0 is the heading) of street, locality, country
     std::array<Label, role_count> labels_;
     std::array<bool, 256> key_starts_{};  // the bytes a label key can begin with
@@ -175,11 +197,8 @@ private:
     std::string body_;
     std::string cleaned_;
     std::string value_;
-    std::string labelled_;
     std::string place_;
-    std::array<std::string, 3> postal_parts_;
     TextList lines_;
-    TextList kept_;
     std::vector<std::int32_t> starts_;
 };
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "exchange/text_code.h"
@@ -258,6 +259,15 @@ private:
         if (pos_ < text_.size() && text_[pos_] == '"') {
             ++pos_;
             for (;;) {
+                // The text up to the next quote (or line end) in one piece.
+                const std::size_t run = pos_;
+                if (lines_only_) {
+                    while (pos_ < text_.size() && text_[pos_] != '"' && !at_line_end()) ++pos_;
+                } else {
+                    const void* quote = std::memchr(text_.data() + pos_, '"', text_.size() - pos_);
+                    pos_ = quote ? static_cast<std::size_t>(static_cast<const char*>(quote) - text_.data()) : text_.size();
+                }
+                field.append(text_.data() + run, pos_ - run);
                 if (pos_ >= text_.size()) return false;
                 const char c = text_[pos_];
                 if (c == '"') {
@@ -269,9 +279,7 @@ private:
                     ++pos_;
                     break;
                 }
-                if (lines_only_ && (c == '\r' || c == '\n')) break;
-                field += c;
-                ++pos_;
+                break;  // a line end that ends the field
             }
         }
         // Unquoted text, or what follows a closing quote: up to the separator.
@@ -401,8 +409,11 @@ private:
 
     // The field of column k as Windows-1252.
     std::string_view untrimmed_field(std::size_t k) {
+        const std::string& raw = fields_[k];
+        // Text that no conversion would change is read where it stands.
+        if (!utf8_ || is_ascii(raw)) return raw;
         value_.clear();
-        convert(fields_[k], value_);
+        convert(raw, value_);
         return value_;
     }
     std::string_view field(std::size_t k) { return trim(untrimmed_field(k)); }
@@ -458,7 +469,7 @@ private:
             contact_.addresses.add() = slot_parts_[static_cast<std::size_t>(slot)];
             slot_in_use_[static_cast<std::size_t>(slot)] = false;
         }
-        std::stable_sort(phones_.begin(), phones_.end());
+        if (phones_.size() > 1) std::stable_sort(phones_.begin(), phones_.end());
         for (const Phone& p : phones_) contact_.phones.add(p.number);
         if (!anything) return;
         if (contact_.empty()) {
@@ -506,7 +517,10 @@ private:
         case Column::street_more: join(a.street, v, ", "); break;
         case Column::house_number: join(a.street, v, " "); break;
         case Column::post_office_box: join(a.street, v, ", "); break;
-        case Column::locality: a.locality.insert(0, a.locality.empty() ? std::string(v) : std::string(v) + ", "); break;
+        case Column::locality:
+            if (a.locality.empty()) a.locality.assign(v);
+            else a.locality.insert(0, std::string(v) + ", ");
+            break;
         case Column::region: join(a.locality, v, ", "); break;
         case Column::postal_code: a.postal_code.assign(v); break;
         case Column::country: a.country.assign(v); break;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -36,22 +37,49 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
+// A file's bytes, in memory that is not cleared first: a big file is read
+// in one pass, not written over with zeros before.
+class FileBytes {
+public:
+    std::string_view view() const { return {bytes_.get(), size_}; }
+    // Makes room for `more` bytes behind those held (growing by half at least).
+    char* room_for(std::size_t more) {
+        if (size_ + more > capacity_) {
+            const std::size_t capacity = std::max(size_ + more, capacity_ + capacity_ / 2);
+            std::unique_ptr<char[]> bigger(new char[capacity]);
+            if (size_ > 0) std::memcpy(bigger.get(), bytes_.get(), size_);
+            bytes_ = std::move(bigger);
+            capacity_ = capacity;
+        }
+        return bytes_.get() + size_;
+    }
+    void added(std::size_t n) { size_ += n; }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // The whole file, or nothing when it cannot be opened or read.
-std::optional<std::string> read_whole_file(const std::string& path) {
+std::optional<FileBytes> read_whole_file(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
     if (!in) return std::nullopt;
-    std::string bytes;
+    FileBytes bytes;
     // The size as the file claims it, to read in one piece; whatever else
     // comes is read on.
+    std::size_t chunk = 65536;
     if (std::fseek(in.get(), 0, SEEK_END) == 0) {
         const long size = std::ftell(in.get());
-        if (size > 0) bytes.resize(static_cast<std::size_t>(size));
+        if (size > 0) chunk = static_cast<std::size_t>(size) + 1;
         std::rewind(in.get());
     }
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), in.get());
-    bytes.resize(got);
-    char chunk[65536];
-    while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) bytes.append(chunk, got);
+    for (;;) {
+        const std::size_t got = std::fread(bytes.room_for(chunk), 1, chunk, in.get());
+        bytes.added(got);
+        if (got < chunk) break;
+        chunk = 65536;
+    }
     if (std::ferror(in.get())) return std::nullopt;
     return bytes;
 }
@@ -126,14 +154,15 @@ ImportCounts import_files(Store& store, const Settings& settings, Port& port, st
     try {
         ContactMapping mapping(settings);
         for (const std::string& path : paths) {
-            const std::optional<std::string> bytes = read_whole_file(path);
-            if (!bytes) {
+            const std::optional<FileBytes> file = read_whole_file(path);
+            if (!file) {
                 show_error(port, text_cannot_open, caption_load);
                 continue;
             }
+            const std::string_view bytes = file->view();
             // The entries take about as many bytes as the file: room once.
-            entries.reserve(entries.size() + bytes->size());
-            append_contact_entries(*bytes, contact_format(path, *bytes), mapping, entries, counts);
+            entries.reserve(entries.size() + bytes.size());
+            append_contact_entries(bytes, contact_format(path, bytes), mapping, entries, counts);
         }
     } catch (const std::bad_alloc&) {
         // Too much for memory: nothing is imported.

@@ -2,6 +2,7 @@
 #include "exchange/text_code.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace lumo {
@@ -226,18 +227,62 @@ std::size_t ascii_run(std::string_view s, std::size_t from) {
     while (i + 8 <= s.size()) {
         std::uint64_t word;
         std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080u) break;
+        if (const std::uint64_t high = word & 0x8080808080808080u; high != 0) {
+            if constexpr (std::endian::native == std::endian::little)
+                return i + static_cast<std::size_t>(std::countr_zero(high)) / 8 - from;
+            break;
+        }
         i += 8;
+    }
+    // The last bytes as one word, overlapping those already seen.
+    if (i < s.size() && i + 8 > s.size() && s.size() - from >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + s.size() - 8, 8);
+        if (!(word & 0x8080808080808080u)) return s.size() - from;
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i - from;
+}
+
+// The plain part of append_utf8_as_1252: ASCII and the letters of Latin-1,
+// written straight into room made once (they never take more bytes than
+// they came in). Returns where the first other sequence begins.
+std::size_t append_latin1_part(std::string_view utf8, std::string& out) {
+    const std::size_t old = out.size();
+    out.resize(old + utf8.size());
+    char* const begin = out.data() + old;
+    char* to = begin;
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n) {
+        std::uint64_t word;
+        if (i + 8 <= n && (std::memcpy(&word, utf8.data() + i, 8), (word & 0x8080808080808080u) == 0)) {
+            std::memcpy(to, &word, 8);
+            to += 8;
+            i += 8;
+            continue;
+        }
+        const auto b0 = static_cast<unsigned char>(utf8[i]);
+        if (b0 < 0x80) {
+            *to++ = static_cast<char>(b0);
+            ++i;
+            continue;
+        }
+        if ((b0 != 0xC2 && b0 != 0xC3) || i + 1 >= n) break;
+        const auto b1 = static_cast<unsigned char>(utf8[i + 1]);
+        if ((b1 & 0xC0) != 0x80 || (b0 == 0xC2 && b1 < 0xA0)) break;
+        *to++ = static_cast<char>((b0 & 0x03) << 6 | (b1 & 0x3F));
+        i += 2;
+    }
+    out.resize(old + static_cast<std::size_t>(to - begin));
+    return i;
 }
 
 }  // namespace
 
 std::size_t append_utf8_as_1252(std::string_view utf8, std::string& out) {
     std::size_t replaced = 0;
-    std::size_t i = 0;
+    std::size_t i = append_latin1_part(utf8, out);
     while (i < utf8.size()) {
         const std::size_t run = ascii_run(utf8, i);
         if (run > 0) {

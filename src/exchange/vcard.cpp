@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -53,26 +54,45 @@ constexpr std::uint64_t packed_name(std::string_view name) {
     return key;
 }
 
-struct PropertyName {
-    std::uint64_t key;
-    Property property;
-};
-constexpr std::array<PropertyName, 14> property_names = {{
-    {packed_name("BEGIN"), Property::begin}, {packed_name("END"), Property::end},
-    {packed_name("VERSION"), Property::version}, {packed_name("N"), Property::n},
-    {packed_name("FN"), Property::fn}, {packed_name("TEL"), Property::tel},
-    {packed_name("EMAIL"), Property::email}, {packed_name("URL"), Property::url},
-    {packed_name("BDAY"), Property::bday}, {packed_name("ADR"), Property::adr},
-    {packed_name("ORG"), Property::org}, {packed_name("TITLE"), Property::title},
-    {packed_name("NOTE"), Property::note}, {packed_name("AGENT"), Property::agent},
-}};
+
+// packed_name at run time: the name's bytes loaded at once and upper-cased
+// together.
+std::uint64_t packed_name_now(std::string_view name) {
+    if constexpr (std::endian::native != std::endian::little) {
+        return packed_name(name);
+    } else {
+        if (name.empty() || name.size() > 8) return 0;
+        std::uint64_t word = 0;
+        std::memcpy(&word, name.data(), name.size());
+        constexpr std::uint64_t ones = 0x0101010101010101u;
+        const std::uint64_t low7 = word & (ones * 0x7F);
+        const std::uint64_t from_a = low7 + ones * (0x80 - 'a');
+        const std::uint64_t past_z = low7 + ones * (0x80 - 'z' - 1);
+        const std::uint64_t lower = from_a & ~past_z & ~word & (ones * 0x80);
+        word ^= lower >> 2;  // 'a' - 'A' is 0x20
+        // The first byte the highest, as packed_name puts them.
+        return __builtin_bswap64(word) >> (8 * (8 - name.size()));
+    }
+}
 
 Property property_of(std::string_view name) {
-    const std::uint64_t key = packed_name(name);
-    if (key == 0) return Property::other;
-    for (const PropertyName& p : property_names)
-        if (p.key == key) return p.property;
-    return Property::other;
+    switch (packed_name_now(name)) {
+    case packed_name("BEGIN"): return Property::begin;
+    case packed_name("END"): return Property::end;
+    case packed_name("VERSION"): return Property::version;
+    case packed_name("N"): return Property::n;
+    case packed_name("FN"): return Property::fn;
+    case packed_name("TEL"): return Property::tel;
+    case packed_name("EMAIL"): return Property::email;
+    case packed_name("URL"): return Property::url;
+    case packed_name("BDAY"): return Property::bday;
+    case packed_name("ADR"): return Property::adr;
+    case packed_name("ORG"): return Property::org;
+    case packed_name("TITLE"): return Property::title;
+    case packed_name("NOTE"): return Property::note;
+    case packed_name("AGENT"): return Property::agent;
+    default: return Property::other;
+    }
 }
 
 // Where the parts of a property line are: "group.NAME;PARAMETERS:value".
@@ -160,6 +180,7 @@ bool is_fax_type(std::string_view types) {
 
 Parameters parse_parameters(std::string_view params) {
     Parameters p;
+    if (params.empty()) return p;
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= params.size(); ++i) {

@@ -213,6 +213,17 @@ TEST_F(MappingTest, AContactBecomesAnEntryInTheProgramsOwnShape) {
                              std::string(46, 'x')}));
 }
 
+TEST_F(MappingTest, TheHeadingLosesEverySeparatorEvenABlankBetweenTheNames) {
+    settings.name_separators = {' ', '/', 0, 0, 0};
+    ContactMapping mapping(settings);
+    contact.family_name = "van der/Berg";
+    contact.given_names = " Anna  Lena";
+    contact.phones.add("030 1");
+    std::string out;
+    mapping.append_entry(contact, out);
+    EXPECT_EQ(out, entry_of({"vanderBergAnnaLena  030 1"}));
+}
+
 TEST_F(MappingTest, NotesRightBelowTheHeadingKeepThePostalLinesOpen) {
     ContactMapping mapping(settings);
     contact.family_name = "Ohne";
