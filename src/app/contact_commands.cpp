@@ -35,27 +35,33 @@ void reporting_memory_shortage(Port& port, const Command& command) {
     }
 }
 
-void import_contacts(App& app) {
+using DialogRequestMaker = FileDialogRequest (*)(std::string_view remembered, std::string_view current_directory);
+
+// Shows one of the two dialogs, starting from the name it remembers, which
+// becomes the (first) file chosen; nothing when it was cancelled.
+std::optional<FileDialogAnswer> run_dialog(App& app, DialogRequestMaker make_request, std::string& remembered) {
+    if (app.store.store_released()) return std::nullopt;
     Port& port = app.port();
-    if (app.store.store_released()) return;
+    std::optional<FileDialogAnswer> answer =
+        choose_files(port, make_request(remembered, port.system.current_directory()));
+    if (answer) remembered = answer->paths.front();
+    return answer;
+}
+
+void import_contacts(App& app) {
     const std::optional<FileDialogAnswer> answer =
-        choose_files(port, import_dialog_request(app.contact_names.import_name, port.system.current_directory()));
-    if (!answer) return;
-    app.contact_names.import_name = answer->paths.front();
-    import_command(app.files, app.store, app.settings, port, answer->paths);
+        run_dialog(app, import_dialog_request, app.contact_names.import_name);
+    if (answer) import_command(app.files, app.store, app.settings, app.port(), answer->paths);
 }
 
 void export_contacts(App& app) {
-    Port& port = app.port();
-    if (app.store.store_released()) return;
     const std::optional<FileDialogAnswer> answer =
-        choose_files(port, export_dialog_request(app.contact_names.export_name, port.system.current_directory()));
+        run_dialog(app, export_dialog_request, app.contact_names.export_name);
     if (!answer) return;
-    const std::string& path = answer->paths.front();
-    app.contact_names.export_name = path;
     const std::string bytes = export_file(app.store, app.settings, export_format_of_filter(answer->filter),
                                           entries_to_export(app.store, app.views));
-    if (write_file_safely(port.files, path, bytes) != WriteStep::done) show_error(port, text_cannot_save);
+    if (write_file_safely(app.port().files, answer->paths.front(), bytes) != WriteStep::done)
+        show_error(app.port(), text_cannot_save);
 }
 
 }  // namespace

@@ -374,6 +374,15 @@ void Lumo::choose_file(HWND dialog, const std::string& path) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
+void Lumo::choose_file_type(HWND dialog, int index) {
+    // The list of file types is a combo box (0x470); the dialog reads the
+    // choice when the box tells it the selection changed.
+    constexpr int file_types = 0x470;
+    HWND types = GetDlgItem(dialog, file_types);
+    SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(index - 1), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(file_types, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+}
+
 bool Lumo::wait_until(const std::function<bool()>& done, DWORD ms) const { return pump_until(done, ms); }
 
 std::string Lumo::describe() const {
