@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/contact_commands.h"
 #include "app/dialog_logic.h"
 #include "app/drag_drop.h"
 #include "app/frame_logic.h"
@@ -58,6 +59,8 @@ public:
     // What the dialogs remember for the run (appointment, print headline,
     // the Fileselector's last path).
     DialogState dialog_state;
+    // Where the Import and Export dialogs start.
+    ContactDialogNames contact_names;
 
     // Creation of the main window: greets the calendar program. When it is not
     // running, says so and ends the program; returns false then.

@@ -4,6 +4,7 @@
 
 #include "app/address_field.h"
 #include "app/app.h"
+#include "app/contact_commands.h"
 #include "app/keyboard.h"
 #include "data/paste.h"
 #include "data/sort.h"
@@ -66,6 +67,8 @@ bool run_state_command(App& app, int id) {
     case CMD_SELECT_ALL: select_all_command(app); return true;
     case CMD_ADDRESS_FIELD: address_field_command(app); return true;
     case CMD_SAVE_CONFIGURATION: save_configuration_command(app); return true;
+    case CMD_IMPORT: import_contacts_command(app); return true;
+    case CMD_EXPORT: export_contacts_command(app); return true;
     case CMD_NEW_ENTRY: app.store.insert_empty_entry(); return true;
     case CMD_ROTATE: rotate_views(app); return true;
     default: return false;

@@ -1,7 +1,8 @@
-// The main window's commands that act on the program's state alone: the Edit
-// menu (Undo, Cut, Copy, Paste, Select all), the data check, a new entry,
-// the address field and saving the configuration. Commands that need a
-// dialog, the shell or a window of their own stay with the shell.
+// The main window's commands that need no window of the shell's own: the
+// Edit menu (Undo, Cut, Copy, Paste, Select all), the data check, a new
+// entry, the address field, saving the configuration, and Import and Export
+// of contacts (whose file dialogs go through the port). Commands that need a
+// dialog template, the shell or a window of their own stay with the shell.
 #pragma once
 
 namespace lumo {
@@ -20,5 +21,6 @@ void paste_command(App& app);         // 40079, data view only
 void select_all_command(App& app);    // 40091
 void address_field_command(App& app); // 40013
 void save_configuration_command(App& app);  // 40063
+// 40121 and 40122: see app/contact_commands.h.
 
 }  // namespace lumo

@@ -46,18 +46,6 @@ std::string typed_part(std::string_view text, std::size_t limit) {
 char first_character(std::string_view text) { return text.empty() ? '\0' : text[0]; }
 std::string as_field(char c) { return c == '\0' ? std::string() : std::string(1, c); }
 
-class ModalFlag {
-public:
-    explicit ModalFlag(Port& port) : port_(port), was_(port.modal_flag) { port_.modal_flag = true; }
-    ~ModalFlag() { port_.modal_flag = was_; }
-    ModalFlag(const ModalFlag&) = delete;
-    ModalFlag& operator=(const ModalFlag&) = delete;
-
-private:
-    Port& port_;
-    bool was_;
-};
-
 }  // namespace
 
 // ---- Date, time and the calendar requests --------------------------------------
@@ -148,8 +136,7 @@ FileDialogRequest fileselector_request(std::string_view last_chosen, std::string
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::open;
     request.title = "Choose File";
-    request.filter_description = "(*.*)";
-    request.filter_pattern = "*.*";
+    request.filters = {{"(*.*)", "*.*"}};
     request.flags = ofn::hide_read_only;
     request.default_extension = "dry";
     if (!last_chosen.empty()) {
@@ -356,15 +343,10 @@ namespace {
 // The Fileselector: a path to type, or nothing when it was cancelled.
 std::optional<std::string> choose_path(App& app) {
     DialogState& state = app.dialog_state;
-    const FileDialogRequest request =
-        fileselector_request(state.last_chosen_path, app.port().system.current_directory());
-    std::optional<std::string> chosen;
-    {
-        ModalFlag modal(app.port());
-        chosen = app.port().prompts.choose_file(request);
-    }
+    const std::optional<FileDialogAnswer> chosen = choose_files(
+        app.port(), fileselector_request(state.last_chosen_path, app.port().system.current_directory()));
     if (!chosen) return std::nullopt;
-    state.last_chosen_path = cut(*chosen, dialog_limit::chosen_path);
+    state.last_chosen_path = cut(chosen->paths.front(), dialog_limit::chosen_path);
     return quoted_path(state.last_chosen_path);
 }
 

@@ -41,19 +41,6 @@ DialogKind dialog_kind(FileDialog which) {
     return {};
 }
 
-// Sets the modal flag for as long as one of our dialogs is up.
-class ModalDialog {
-public:
-    explicit ModalDialog(Port& port) : port_(port), was_(port.modal_flag) { port_.modal_flag = true; }
-    ~ModalDialog() { port_.modal_flag = was_; }
-    ModalDialog(const ModalDialog&) = delete;
-    ModalDialog& operator=(const ModalDialog&) = delete;
-
-private:
-    Port& port_;
-    bool was_;
-};
-
 bool is_remembered_folder(std::string_view name) {
     return !name.empty() && name.front() >= 1 && name.front() <= 31;
 }
@@ -64,13 +51,18 @@ bool is_ascii_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <
 
 // ---- Pure rules -----------------------------------------------------------
 
-std::string initial_dialog_name(FileDialog which, std::string_view remembered,
-                                std::string_view current_directory) {
+std::string initial_dialog_name(std::string_view remembered, std::string_view current_directory,
+                                std::string_view pattern) {
     if (!remembered.empty()) return std::string(remembered);
     std::string name(current_directory);
     if (!name.empty() && name.back() != '\\' && name.back() != '/') name += '\\';
-    name += which == FileDialog::text_block ? "*.TXT" : "*.ADR";
+    name += pattern;
     return name;
+}
+
+std::string initial_dialog_name(FileDialog which, std::string_view remembered,
+                                std::string_view current_directory) {
+    return initial_dialog_name(remembered, current_directory, which == FileDialog::text_block ? "*.TXT" : "*.ADR");
 }
 
 FileDialogRequest file_dialog_request(FileDialog which, std::string_view remembered,
@@ -79,8 +71,7 @@ FileDialogRequest file_dialog_request(FileDialog which, std::string_view remembe
     FileDialogRequest request;
     request.kind = k.kind;
     request.title = k.title;
-    request.filter_description = k.description;
-    request.filter_pattern = k.pattern;
+    request.filters = {{std::string(k.description), std::string(k.pattern)}};
     request.flags = k.flags;
     request.default_extension = k.extension;
     request.initial_name = initial_dialog_name(which, remembered, current_directory);
@@ -239,7 +230,7 @@ void FileCommands::save_command(bool save_as) {
     if (text_block || entry_range) {
         BlockChoice choice;
         {
-            ModalDialog modal(port_);
+            ModalScope modal(port_);
             choice = port_.prompts.ask_block_or_all();
         }
         if (choice == BlockChoice::block) save_block(text_block ? 1 : 0);
@@ -330,15 +321,10 @@ void FileCommands::ask_to_save_if_modified() {
 }
 
 std::optional<std::string> FileCommands::choose(FileDialog which, std::string_view remembered) {
-    const FileDialogRequest request =
-        file_dialog_request(which, remembered, port_.system.current_directory());
-    std::optional<std::string> path;
-    {
-        ModalDialog modal(port_);
-        path = port_.prompts.choose_file(request);
-    }
-    if (path && path->empty()) path.reset();
-    return path;
+    const std::optional<FileDialogAnswer> answer =
+        choose_files(port_, file_dialog_request(which, remembered, port_.system.current_directory()));
+    if (!answer) return std::nullopt;
+    return answer->paths.front();
 }
 
 void FileCommands::show_title() { set_window_title(store_, file_); }

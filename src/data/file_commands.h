@@ -31,6 +31,8 @@ constexpr std::uint32_t overwrite_prompt = 0x2;
 constexpr std::uint32_t path_must_exist = 0x800;
 constexpr std::uint32_t file_must_exist = 0x1000;
 constexpr std::uint32_t hide_read_only = 0x4;
+constexpr std::uint32_t allow_multi_select = 0x200;
+constexpr std::uint32_t explorer = 0x80000;
 constexpr std::uint32_t open = file_must_exist | path_must_exist | hide_read_only;  // 0x1804
 // Every save dialog asks before it lets an existing file be replaced.
 constexpr std::uint32_t save = path_must_exist | hide_read_only | overwrite_prompt;  // 0x806
@@ -40,8 +42,11 @@ constexpr std::uint32_t save = path_must_exist | hide_read_only | overwrite_prom
 enum class FileDialog { open, add, save, entry_block, text_block };
 
 // The name a dialog starts with: `remembered` when it is set, else the
-// current directory, a '\' unless it ends in '\' or '/', and "*.ADR"
-// ("*.TXT" for the text block).
+// current directory, a '\' unless it ends in '\' or '/', and `pattern`.
+std::string initial_dialog_name(std::string_view remembered, std::string_view current_directory,
+                                std::string_view pattern);
+// The same for one of the five dialogs: the pattern "*.ADR" ("*.TXT" for the
+// text block).
 std::string initial_dialog_name(FileDialog which, std::string_view remembered,
                                 std::string_view current_directory);
 

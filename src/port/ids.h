@@ -20,6 +20,8 @@
 #define CMD_RECENT_FIRST 40101 /* 40101 .. 40110 */
 #define CMD_RECENT_LAST 40110
 #define CMD_ADD 40019
+#define CMD_IMPORT 40121 /* contacts from vCard and CSV files */
+#define CMD_EXPORT 40122 /* contacts to a vCard or CSV file */
 #define CMD_DATA_CHECK 40020
 #define CMD_PRINT 40035
 #define CMD_PASSWORD 40111

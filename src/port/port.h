@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumo {
 
@@ -38,16 +39,31 @@ inline constexpr std::string_view caption_load = "VORNIX-Lumo (laden):";
 // Which password dialog to show.
 enum class PasswordPrompt { open_file, add_file };
 
+// One file type a common file dialog offers.
+struct FileDialogFilter {
+    std::string description;  // "VORNIX-Lumo-Files (*.ADR)"
+    std::string pattern;      // "*.adr"
+};
+
 // One of the common file dialogs (Open or Save), described as data.
 struct FileDialogRequest {
     enum class Kind { open, save };
     Kind kind = Kind::open;
     std::string title;
-    std::string filter_description;  // "VORNIX-Lumo-Files (*.ADR)"
-    std::string filter_pattern;      // "*.adr"
-    std::uint32_t flags = 0;         // OFN_* values
+    std::vector<FileDialogFilter> filters;  // the first one is chosen at the start
+    // OFN_* values; with OFN_ALLOWMULTISELECT (and OFN_EXPLORER) an Open
+    // dialog lets several files be chosen.
+    std::uint32_t flags = 0;
+    // Appended when the user types no extension; a Save dialog takes the
+    // chosen file type's extension instead when that names one.
     std::string default_extension;   // "adr"
     std::string initial_name;        // what the file name field starts with
+};
+
+// What a file dialog answered.
+struct FileDialogAnswer {
+    std::vector<std::string> paths;  // full paths; only one unless several were allowed
+    int filter = 1;                  // the file type chosen at the end, 1 for the first
 };
 
 // The answer of the block question (dialog 130).
@@ -69,9 +85,10 @@ public:
     // Runs a password dialog; returns what was typed (possibly empty) or
     // nothing when it was cancelled.
     virtual std::optional<std::string> ask_password(PasswordPrompt which) = 0;
-    // Runs a common file dialog (owner the main window); the chosen path, or
-    // nothing when it was cancelled. The caller sets the modal flag.
-    virtual std::optional<std::string> choose_file(const FileDialogRequest& request) = 0;
+    // Runs a common file dialog (owner the main window); the chosen files
+    // and file type, or nothing when it was cancelled. The caller sets the
+    // modal flag (see choose_files below).
+    virtual std::optional<FileDialogAnswer> choose_file(const FileDialogRequest& request) = 0;
     // "You have marked a block!\nWhat shall be saved?" (dialog 130).
     virtual BlockChoice ask_block_or_all() = 0;
 };
@@ -202,6 +219,21 @@ struct Port {
     bool modal_flag = false;
 };
 
+// Sets the modal flag for its lifetime and then restores what it was, so
+// that keys arriving while a box, dialog or long operation is under way are
+// ignored.
+class ModalScope {
+public:
+    explicit ModalScope(Port& port) : port_(port), was_(port.modal_flag) { port_.modal_flag = true; }
+    ~ModalScope() { port_.modal_flag = was_; }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    Port& port_;
+    bool was_;
+};
+
 // MessageBeep(0), then an error box with the modal flag set around it.
 void show_error(Port& port, std::string_view text,
                 std::string_view caption = caption_main);
@@ -212,5 +244,15 @@ void show_notice(Port& port, std::string_view text,
 bool ask_yes_no(Port& port, std::string_view text,
                 std::uint32_t style = box::question,
                 std::string_view caption = caption_main);
+// A common file dialog, modal flag around it: the answer without empty
+// paths, or nothing when it was cancelled or named no file.
+std::optional<FileDialogAnswer> choose_files(Port& port, const FileDialogRequest& request);
+
+// The paths in what an Open dialog that allows several files leaves in its
+// file buffer, `name_offset` being where it says the (first) file name
+// starts: "folder\0name\0name\0\0" for several files (the offset just
+// behind the folder's NUL), "path\0" for one. Reads no further than
+// `buffer` (nor past its first empty name).
+std::vector<std::string> paths_of_chosen_files(std::string_view buffer, std::size_t name_offset);
 
 }  // namespace lumo

@@ -8,22 +8,6 @@
 
 namespace lumo {
 
-namespace {
-
-// Sets the modal flag for the lifetime of a store operation.
-class ModalScope {
-public:
-    explicit ModalScope(Port& port) : port_(port) { port_.modal_flag = true; }
-    ~ModalScope() { port_.modal_flag = false; }
-    ModalScope(const ModalScope&) = delete;
-    ModalScope& operator=(const ModalScope&) = delete;
-
-private:
-    Port& port_;
-};
-
-}  // namespace
-
 // ---- Geometry -------------------------------------------------------------------
 
 std::int32_t OverviewGeometry::visible_rows() const {

@@ -1,6 +1,7 @@
 #include "win32/win32_port.h"
 
 #include <string>
+#include <vector>
 
 #include <commdlg.h>
 
@@ -16,6 +17,19 @@ namespace {
 // Win32 wants NUL-terminated texts; the core hands out views.
 std::string z(std::string_view text) { return std::string(text); }
 
+// "description\0pattern\0" for each file type, then one more NUL.
+std::string filter_list(const std::vector<FileDialogFilter>& filters) {
+    std::string list;
+    for (const FileDialogFilter& f : filters) {
+        list += f.description;
+        list.push_back('\0');
+        list += f.pattern;
+        list.push_back('\0');
+    }
+    if (!list.empty()) list.push_back('\0');
+    return list;
+}
+
 }  // namespace
 
 void Win32Port::beep() { MessageBeep(0); }
@@ -30,28 +44,29 @@ std::optional<std::string> Win32Port::ask_password(PasswordPrompt which) {
     return run_password_prompt(GetModuleHandleA(nullptr), owner, which);
 }
 
-std::optional<std::string> Win32Port::choose_file(const FileDialogRequest& request) {
-    // The filter is "description\0pattern\0\0".
-    std::string filter = request.filter_description;
-    filter.push_back('\0');
-    filter += request.filter_pattern;
-    filter.push_back('\0');
-    filter.push_back('\0');
-    char file[512] = {};
-    request.initial_name.copy(file, sizeof file - 1);
+std::optional<FileDialogAnswer> Win32Port::choose_file(const FileDialogRequest& request) {
+    const std::string filter = filter_list(request.filters);
+    const bool several = (request.flags & OFN_ALLOWMULTISELECT) != 0;
+    // One path fits in 512 bytes; a folder with a list of names needs room.
+    std::vector<char> file(several ? 65536 : 512, '\0');
+    request.initial_name.copy(file.data(), file.size() - 1);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = IsWindow(windows_.main) ? windows_.main : nullptr;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
+    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = request.title.c_str();
     ofn.Flags = request.flags;
     ofn.lpstrDefExt = request.default_extension.c_str();
     const BOOL chosen = request.kind == FileDialogRequest::Kind::open ? GetOpenFileNameA(&ofn)
                                                                       : GetSaveFileNameA(&ofn);
     if (!chosen) return std::nullopt;
-    return std::string(file);
+    FileDialogAnswer answer;
+    answer.filter = static_cast<int>(ofn.nFilterIndex);
+    if (several) answer.paths = paths_of_chosen_files(std::string_view(file.data(), file.size()), ofn.nFileOffset);
+    else answer.paths.emplace_back(file.data());
+    return answer;
 }
 
 BlockChoice Win32Port::ask_block_or_all() {

@@ -26,7 +26,7 @@ public:
     void beep() override;
     Answer message_box(std::string_view text, std::string_view caption, std::uint32_t style) override;
     std::optional<std::string> ask_password(PasswordPrompt which) override;
-    std::optional<std::string> choose_file(const FileDialogRequest& request) override;
+    std::optional<FileDialogAnswer> choose_file(const FileDialogRequest& request) override;
     BlockChoice ask_block_or_all() override;
 
     // Frame

@@ -374,6 +374,17 @@ void Lumo::choose_file(HWND dialog, const std::string& path) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
+void Lumo::choose_file_type(HWND dialog, int index) {
+    // The list of file types is a combo box (0x470); a click in its list
+    // changes the selection and then ends it, which is when the dialog
+    // takes the new type.
+    constexpr int file_types = 0x470;
+    HWND types = GetDlgItem(dialog, file_types);
+    SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(index - 1), 0);
+    for (WORD notification : {CBN_SELCHANGE, CBN_SELENDOK})
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(file_types, notification), reinterpret_cast<LPARAM>(types));
+}
+
 bool Lumo::wait_until(const std::function<bool()>& done, DWORD ms) const { return pump_until(done, ms); }
 
 std::string Lumo::describe() const {

@@ -97,6 +97,9 @@ public:
     HWND wait_for_dialog(const std::string& caption, DWORD ms = 15000);
     // Fills the file name of an Open/Save common dialog and presses OK.
     static void choose_file(HWND dialog, const std::string& path);
+    // Picks the file type `index` (1 for the first) of an Open/Save common
+    // dialog, as a click in its list of types would.
+    static void choose_file_type(HWND dialog, int index);
     // Waits until `done` holds, pumping this thread's messages.
     bool wait_until(const std::function<bool()>& done, DWORD ms = 15000) const;
     // Everything on screen of this process, for failure reports.

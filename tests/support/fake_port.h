@@ -76,14 +76,23 @@ public:
     }
 
     std::vector<FileDialogRequest> file_dialogs;
+    // Whole answers (several files, another file type) come first; then one
+    // file of the first type each; cancelled when both are used up.
+    std::deque<std::optional<FileDialogAnswer>> file_answers;
     std::deque<std::optional<std::string>> chosen_files;
-    std::optional<std::string> choose_file(const FileDialogRequest& request) override {
+    std::optional<FileDialogAnswer> choose_file(const FileDialogRequest& request) override {
         file_dialogs.push_back(request);
         calls.push_back("file dialog: " + request.title);
+        if (!file_answers.empty()) {
+            auto a = file_answers.front();
+            file_answers.pop_front();
+            return a;
+        }
         if (chosen_files.empty()) return std::nullopt;
         auto f = chosen_files.front();
         chosen_files.pop_front();
-        return f;
+        if (!f) return std::nullopt;
+        return FileDialogAnswer{{*f}, 1};
     }
     std::deque<BlockChoice> block_choices;
     BlockChoice ask_block_or_all() override {

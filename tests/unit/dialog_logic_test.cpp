@@ -112,8 +112,9 @@ TEST(Fileselector, StartsInTheCurrentDirectoryUntilAPathWasChosen) {
     FileDialogRequest request = fileselector_request("", "C:\\Users\\lumo");
     EXPECT_EQ(request.kind, FileDialogRequest::Kind::open);
     EXPECT_EQ(request.title, "Choose File");
-    EXPECT_EQ(request.filter_description, "(*.*)");
-    EXPECT_EQ(request.filter_pattern, "*.*");
+    ASSERT_EQ(request.filters.size(), 1u);
+    EXPECT_EQ(request.filters[0].description, "(*.*)");
+    EXPECT_EQ(request.filters[0].pattern, "*.*");
     EXPECT_EQ(request.default_extension, "dry");
     EXPECT_EQ(request.flags, 0x4u);
     EXPECT_EQ(request.initial_name, "C:\\Users\\lumo\\*.*");

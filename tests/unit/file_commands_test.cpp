@@ -91,10 +91,11 @@ TEST(FileDialogs, EachDialogHasItsTitleFilterFlagsAndExtension) {
         const FileDialogRequest r = file_dialog_request(e.which, "", "C:\\data");
         EXPECT_EQ(r.kind, e.kind);
         EXPECT_EQ(r.title, e.title);
-        EXPECT_EQ(r.filter_pattern, e.pattern);
+        ASSERT_EQ(r.filters.size(), 1u);
+        EXPECT_EQ(r.filters[0].pattern, e.pattern);
         EXPECT_EQ(r.flags, e.flags);
         EXPECT_EQ(r.default_extension, e.extension);
-        EXPECT_EQ(r.filter_description,
+        EXPECT_EQ(r.filters[0].description,
                   e.which == FileDialog::text_block ? "Text-Files (*.TXT)" : "VORNIX-Lumo-Files (*.ADR)");
     }
 }

@@ -92,7 +92,7 @@ TEST_F(LumoResources, BothMenusHaveTheSameLayout) {
     const Menu german = load_menu(IDM_MENU_GERMAN);
     const std::string expected =
         "[40018 40015 40016 40017 [40101 40102 40103 40104 40105 40106 40107 40108 40109 40110]"
-        " - 40019 40020 - 40035 - 40111 - 1220]"
+        " - 40019 40121 40122 40020 - 40035 - 40111 - 1220]"
         " [40089 - 40080 40078 40079 40091 - 40028 40029 40030 40031 - 40007]"
         " [40001 40012 40013]"
         " [40057 [40064 40065 - 40063] - 40060 40061 - 40063]"
@@ -112,6 +112,8 @@ TEST_F(LumoResources, EnglishMenuTexts) {
     const std::tuple<UINT, const char*> items[] = {
         {CMD_NEW, "&New \x08 Ctrl+N"},
         {CMD_SAVE_AS, "Sa&ve as... \x08" "Ctrl+M"},
+        {CMD_IMPORT, "&Import..."},
+        {CMD_EXPORT, "E&xport..."},
         {CMD_PRINT, "P&rint \x08Strg+P"},
         {CMD_PASSWORD, "Ac&tivate password protection"},
         {CMD_QUIT, "&Quit VORNIX-Lumo \x08" "Ctrl+Q"},
@@ -138,6 +140,8 @@ TEST_F(LumoResources, GermanMenuTextsKeepTheirUmlauts) {
     const std::tuple<UINT, const char*> items[] = {
         {CMD_NEW, "&Neu \x08 Strg+N"},
         {CMD_ADD, "&Hinzuf\xfcgen... \x08Strg+R"},
+        {CMD_IMPORT, "&Importieren..."},
+        {CMD_EXPORT, "E&xportieren..."},
         {CMD_PASSWORD, "Passwortschutz &aktivieren..."},
         {CMD_UNDO, "&R\xfc" "ckg\xe4ngig \x08Strg+Z"},
         {CMD_NEW_ENTRY, "&Neuer Eintrag \x08" "Einfg"},
