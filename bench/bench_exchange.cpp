@@ -23,6 +23,7 @@
 #include "data/store.h"
 #include "exchange/exchange.h"
 #include "generate.h"
+#include "stdio_read.h"
 #include "settings/settings.h"
 #include "../tests/support/fake_port.h"
 
@@ -99,14 +100,8 @@ void write_bytes(const std::string& path, std::string_view bytes) {
 
 void stdio_read(benchmark::State& state, const std::string& path) {
     for (auto _ : state) {
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        std::fseek(f, 0, SEEK_END);
-        const long size = std::ftell(f);
-        std::fseek(f, 0, SEEK_SET);
-        std::unique_ptr<char[]> bytes(new char[static_cast<std::size_t>(size)]);
-        benchmark::DoNotOptimize(std::fread(bytes.get(), 1, static_cast<std::size_t>(size), f));
-        std::fclose(f);
-        benchmark::ClobberMemory();
+        std::unique_ptr<char[]> bytes;
+        lumo::bench::stdio_read_all(path, bytes, true);
     }
 }
 void BM_StdioReadCards(benchmark::State& state) { stdio_read(state, cards_file(state.range(0))); }

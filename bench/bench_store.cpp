@@ -26,6 +26,7 @@
 #include "data/sort.h"
 #include "data/store.h"
 #include "generate.h"
+#include "stdio_read.h"
 #include "../tests/support/fake_port.h"
 
 namespace {
@@ -125,14 +126,7 @@ void BM_Memcpy(benchmark::State& state) {
 // Reads the file's bytes with stdio into `bytes`, sized as the store sizes
 // its buffer.
 void stdio_read(const std::string& path, std::unique_ptr<char[]>& bytes, bool fresh) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    if (fresh || !bytes) bytes.reset(new char[static_cast<std::size_t>(size) + lumo::text_headroom]);
-    benchmark::DoNotOptimize(std::fread(bytes.get(), 1, static_cast<std::size_t>(size), f));
-    std::fclose(f);
-    benchmark::ClobberMemory();
+    lumo::bench::stdio_read_all(path, bytes, fresh, lumo::text_headroom);
 }
 
 // Into one buffer kept from run to run, as the store keeps its buffer when a
@@ -167,15 +161,10 @@ void BM_StdioCopyAndWrite(benchmark::State& state) {
     const std::string backup = (folder() / "baseline.DUP").string();
     std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
     for (auto _ : state) {
-        std::FILE* in = std::fopen(path.c_str(), "rb");
-        std::fseek(in, 0, SEEK_END);
-        const long size = std::ftell(in);
-        std::fseek(in, 0, SEEK_SET);
-        std::unique_ptr<char[]> old(new char[static_cast<std::size_t>(size)]);
-        benchmark::DoNotOptimize(std::fread(old.get(), 1, static_cast<std::size_t>(size), in));
-        std::fclose(in);
+        std::unique_ptr<char[]> old;
+        const std::size_t size = lumo::bench::stdio_read_all(path, old, true);
         std::FILE* copy = std::fopen(backup.c_str(), "wb");
-        std::fwrite(old.get(), 1, static_cast<std::size_t>(size), copy);
+        std::fwrite(old.get(), 1, size, copy);
         close_on_disk(copy);
         std::FILE* out = std::fopen(path.c_str(), "wb");
         std::fwrite(text.data(), 1, text.size(), out);
