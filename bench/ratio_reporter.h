@@ -125,22 +125,29 @@ struct RatioScaleRow {
     double limit;
 };
 
+// `pattern` with its "%s" replaced by `size`.
+inline std::string at_size(const std::string& pattern, const char* size) {
+    std::string out = pattern;
+    out.replace(out.find("%s"), 2, size);
+    return out;
+}
+
+// The title line of a table with one column per size and the bound.
+inline void print_size_header(const std::string& title, std::initializer_list<const char*> sizes) {
+    std::printf("\n%-48s", title.c_str());
+    for (const char* s : sizes) std::printf(" %10s", s);
+    std::printf(" %7s\n", "limit");
+}
+
 // Prints the rows, one column per size; bounds apply to every size.
 inline void print_scale_table(const RatioReporter& r, const std::vector<RatioScaleRow>& rows, const char* base,
                               std::initializer_list<const char*> sizes) {
-    auto name = [](const std::string& pattern, const char* size) {
-        std::string out = pattern;
-        out.replace(out.find("%s"), 2, size);
-        return out;
-    };
-    std::printf("\n%-48s", ("ratio to the same at " + std::string(base)).c_str());
-    for (const char* s : sizes) std::printf(" %10s", s);
-    std::printf(" %7s\n", "limit");
+    print_size_header("ratio to the same at " + std::string(base), sizes);
     for (const RatioScaleRow& row : rows) {
         std::printf("%-48s", row.what);
         bool within = true;
         for (const char* s : sizes) {
-            const double ratio = r.ratio(name(row.pattern, s), name(row.pattern, base));
+            const double ratio = r.ratio(at_size(row.pattern, s), at_size(row.pattern, base));
             if (ratio <= 0) {
                 std::printf(" %10s", "-");
                 continue;
@@ -163,16 +170,12 @@ struct TimeRow {
 
 inline void print_time_table(const RatioReporter& r, const std::vector<TimeRow>& rows, const char* unit,
                              std::initializer_list<const char*> sizes) {
-    std::printf("\n%-48s", (std::string("time, ") + unit).c_str());
-    for (const char* s : sizes) std::printf(" %10s", s);
-    std::printf(" %7s\n", "limit");
+    print_size_header(std::string("time, ") + unit, sizes);
     for (const TimeRow& row : rows) {
         std::printf("%-48s", row.what);
         double last = 0;
         for (const char* s : sizes) {
-            std::string name = row.pattern;
-            name.replace(name.find("%s"), 2, s);
-            last = r.median(name);
+            last = r.median(at_size(row.pattern, s));
             if (last <= 0)
                 std::printf(" %10s", "-");
             else
