@@ -58,9 +58,12 @@ void export_contacts(App& app) {
     const std::optional<FileDialogAnswer> answer =
         run_dialog(app, export_dialog_request, app.contact_names.export_name);
     if (!answer) return;
-    const std::string bytes = export_file(app.store, app.settings, export_format_of_filter(answer->filter),
-                                          entries_to_export(app.store, app.views));
-    if (write_file_safely(app.port().files, answer->paths.front(), bytes) != WriteStep::done)
+    const ExportFormat format = export_format_of_filter(answer->filter);
+    const EntrySpan span = entries_to_export(app.store, app.views);
+    const WriteStep step = write_file_safely(app.port().files, answer->paths.front(), [&](const ByteSink& put) {
+        return export_contacts(app.store, app.settings, format, span, put);
+    });
+    if (step != WriteStep::done)
         show_error(app.port(), text_cannot_save);
 }
 

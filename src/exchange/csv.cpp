@@ -561,15 +561,17 @@ constexpr std::array<std::string_view, 16> export_columns = {
 
 void append_field(std::string_view ansi, std::string& out, bool last = false) {
     out += '"';
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= ansi.size(); ++i) {
-        if (i < ansi.size() && ansi[i] != '"') continue;
-        append_1252_as_utf8(ansi.substr(start, i - start), out);
-        if (i < ansi.size()) out += "\"\"";
-        start = i + 1;
+    std::size_t plain = 0;  // where the run copied as it is began
+    for (std::size_t i = 0; i < ansi.size(); ++i) {
+        const char c = ansi[i];
+        if (c != '"' && static_cast<unsigned char>(c) < 0x80) continue;
+        out.append(ansi.data() + plain, i - plain);
+        plain = i + 1;
+        if (c == '"') out += "\"\"";
+        else append_1252_as_utf8(ansi.substr(i, 1), out);
     }
-    out += '"';
-    out += last ? "\r\n" : ",";
+    out.append(ansi.data() + plain, ansi.size() - plain);
+    out += last ? "\"\r\n" : "\",";
 }
 
 std::string_view nth(const TextList& list, std::size_t k) { return k < list.size() ? std::string_view(list[k]) : ""; }

@@ -16,6 +16,7 @@
 #include "exchange/text_code.h"
 #include "exchange/vcard.h"
 #include "port/port.h"
+#include "port/safe_write.h"
 #include "settings/settings.h"
 #include "views/view_state.h"
 
@@ -198,9 +199,14 @@ EntrySpan entries_to_export(const Store& store, const ViewState& views) {
             std::clamp(std::max(range.first, range.last), -1, last_entry)};
 }
 
-std::string export_file(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span) {
+bool export_contacts(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span,
+                     const ByteSink& put) {
+    if (store.store_released()) return put({});
+    // Handed on in pieces that stay in the cache: a big book never needs its
+    // whole export in memory at once.
+    constexpr std::size_t piece = std::size_t{1} << 16;
     std::string out;
-    if (store.store_released()) return out;
+    out.reserve(2 * piece);
     if (format == ExportFormat::csv) append_csv_header(out);
     ContactMapping mapping(settings);
     VcardWriter cards(format == ExportFormat::vcard3 ? VcardVersion::v3 : VcardVersion::v4);
@@ -214,8 +220,21 @@ std::string export_file(const Store& store, const Settings& settings, ExportForm
         if (contact.empty()) continue;
         if (format == ExportFormat::csv) append_csv_row(contact, mapping, out);
         else cards.append(contact, out);
+        if (out.size() >= piece) {
+            if (!put(out)) return false;
+            out.clear();
+        }
     }
-    return out;
+    return put(out);
+}
+
+std::string export_file(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span) {
+    std::string bytes;
+    export_contacts(store, settings, format, span, [&bytes](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
+    return bytes;
 }
 
 }  // namespace lumo

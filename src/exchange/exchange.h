@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "exchange/contact.h"
+#include "port/safe_write.h"
 
 namespace lumo {
 
@@ -117,5 +118,9 @@ EntrySpan entries_to_export(const Store& store, const ViewState& views);
 // std::bad_alloc when memory runs short: the command's boundary reports "Not
 // enough memory free!" and nothing is written.
 std::string export_file(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span);
+// The same bytes handed to `put` in pieces as they are made, as a safe
+// write takes them; false once `put` refused a piece.
+bool export_contacts(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span,
+                     const ByteSink& put);
 
 }  // namespace lumo

@@ -520,29 +520,45 @@ private:
 
 constexpr std::size_t fold_octets = 75;
 
+// What each byte needs in a value written out: nothing, its UTF-8 form, or a
+// backslash in front where the value's kind escapes it.
+constexpr VcardWriter::Escapes not_ascii = 1, backslash = 2, comma = 4, semicolon = 8, line_end = 16;
+constexpr VcardWriter::Escapes text_escapes = not_ascii | backslash | comma | semicolon | line_end;
+// A note keeps its semicolons as they are; a web address is no text, only a
+// backslash needs its escape.
+constexpr VcardWriter::Escapes note_escapes = not_ascii | backslash | comma | line_end;
+constexpr VcardWriter::Escapes url_escapes = not_ascii | backslash;
+
+constexpr std::array<unsigned char, 256> escape_kinds() {
+    std::array<unsigned char, 256> kinds{};
+    for (std::size_t c = 0x80; c < 256; ++c) kinds[c] = not_ascii;
+    kinds['\\'] = backslash;
+    kinds[','] = comma;
+    kinds[';'] = semicolon;
+    kinds['\n'] = line_end;
+    return kinds;
+}
+constexpr std::array<unsigned char, 256> escape_kind = escape_kinds();
+
 }  // namespace
 
 VcardWriter::VcardWriter(VcardVersion version) : v4_(version == VcardVersion::v4) {}
 
 void VcardWriter::append(const Contact& c, std::string& out) {
     out_ = &out;
-    line_ = "BEGIN:VCARD";
-    emit();
-    line_ = v4_ ? "VERSION:4.0" : "VERSION:3.0";
-    emit();
+    out += v4_ ? "BEGIN:VCARD\r\nVERSION:4.0\r\n" : "BEGIN:VCARD\r\nVERSION:3.0\r\n";
     property("FN", c.formatted_name);
     start("N");
     component(c.family_name, false);
     component(c.given_names, true);
-    line_ += ";;;";
+    out += ";;;";
     emit();
     for (const std::string& v : c.phones) property(v4_ ? "TEL;TYPE=voice" : "TEL;TYPE=VOICE", v);
     for (const std::string& v : c.faxes) property(v4_ ? "TEL;TYPE=fax" : "TEL;TYPE=FAX", v);
     for (const std::string& v : c.emails) property(v4_ ? "EMAIL" : "EMAIL;TYPE=INTERNET", v);
     for (const std::string& v : c.urls) {
         start("URL");
-        // A web address is no text: only a backslash needs its escape.
-        escape(v, "\\");
+        escape(v, url_escapes);
         emit();
     }
     if (c.birthday.known()) birthday(c.birthday);
@@ -552,46 +568,48 @@ void VcardWriter::append(const Contact& c, std::string& out) {
     if (!c.notes.empty()) {
         start("NOTE");
         for (std::size_t i = 0; i < c.notes.size(); ++i) {
-            if (i > 0) line_ += "\\n";
-            escape(c.notes[i], "\\,\n");
+            if (i > 0) out += "\\n";
+            escape(c.notes[i], note_escapes);
         }
         emit();
     }
-    line_ = "END:VCARD";
-    emit();
+    out += "END:VCARD\r\n";
 }
 
 void VcardWriter::start(std::string_view name) {
-    line_.assign(name);
-    line_ += ':';
+    line_start_ = out_->size();
+    *out_ += name;
+    *out_ += ':';
 }
 
-void VcardWriter::escape(std::string_view value, std::string_view special) {
-    // Only these four ever need a backslash; `special` says which of them here.
-    const auto is_special = [special](char c) {
-        return (c == '\\' || c == ',' || c == ';' || c == '\n') && special.find(c) != std::string_view::npos;
-    };
-    std::size_t i = 0;
-    while (i < value.size()) {
-        std::size_t at = i;
-        while (at < value.size() && !is_special(value[at])) ++at;
-        append_1252_as_utf8(value.substr(i, at - i), line_);
-        if (at == value.size()) break;
-        line_ += '\\';
-        line_ += value[at] == '\n' ? 'n' : value[at];
-        i = at + 1;
+void VcardWriter::escape(std::string_view value, Escapes escapes) {
+    std::string& out = *out_;
+    std::size_t plain = 0;  // where the run copied as it is began
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        const unsigned kind = escape_kind[c] & escapes;
+        if (kind == 0) continue;
+        out.append(value.data() + plain, i - plain);
+        plain = i + 1;
+        if (kind == not_ascii) {
+            append_1252_as_utf8(value.substr(i, 1), out);
+            continue;
+        }
+        out += '\\';
+        out += c == '\n' ? 'n' : static_cast<char>(c);
     }
+    out.append(value.data() + plain, value.size() - plain);
 }
 
 void VcardWriter::property(std::string_view name, std::string_view value) {
     start(name);
-    escape(value, "\\,;\n");
+    escape(value, text_escapes);
     emit();
 }
 
 void VcardWriter::component(std::string_view value, bool semicolon_first) {
-    if (semicolon_first) line_ += ';';
-    escape(value, "\\,;\n");
+    if (semicolon_first) *out_ += ';';
+    escape(value, text_escapes);
 }
 
 void VcardWriter::birthday(const Birthday& d) {
@@ -599,17 +617,17 @@ void VcardWriter::birthday(const Birthday& d) {
     const int n = d.year != 0
                       ? std::snprintf(date, sizeof date, v4_ ? "%04d%02d%02d" : "%04d-%02d-%02d", d.year, d.month, d.day)
                       : std::snprintf(date, sizeof date, v4_ ? "--%02d%02d" : "--%02d-%02d", d.month, d.day);
-    line_ = "BDAY:";
-    line_.append(date, static_cast<std::size_t>(n));
+    start("BDAY");
+    out_->append(date, static_cast<std::size_t>(n));
     emit();
 }
 
 void VcardWriter::address(const PostalAddress& a) {
     start("ADR");
-    line_ += ";;";
+    *out_ += ";;";
     component(a.street, false);
     component(a.locality, true);
-    line_ += ';';  // no region: it stays with the locality
+    *out_ += ';';  // no region: it stays with the locality
     component(a.postal_code, true);
     component(a.country, true);
     emit();
@@ -617,6 +635,14 @@ void VcardWriter::address(const PostalAddress& a) {
 
 void VcardWriter::emit() {
     std::string& out = *out_;
+    if (out.size() - line_start_ > fold_octets) fold();
+    out += "\r\n";
+}
+
+void VcardWriter::fold() {
+    std::string& out = *out_;
+    line_.assign(out, line_start_);
+    out.resize(line_start_);
     std::string_view rest = line_;
     std::size_t room = fold_octets;
     while (rest.size() > room) {
@@ -628,7 +654,6 @@ void VcardWriter::emit() {
         room = fold_octets - 1;
     }
     out += rest;
-    out += "\r\n";
 }
 
 ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink) {

@@ -42,26 +42,31 @@ enum class VcardVersion { v3, v4 };
 // Writes cards; it keeps its working memory from card to card.
 class VcardWriter {
 public:
+    // Which characters of a value are written escaped (bits, see vcard.cpp).
+    using Escapes = unsigned;
+
     explicit VcardWriter(VcardVersion version);
     // Appends one card for `contact` to `out`.
     void append(const Contact& contact, std::string& out);
 
 private:
     void start(std::string_view name);
-    // Appends `value` as UTF-8 to the line, a backslash in front of each of
-    // the `special` characters (a line end as "\n").
-    void escape(std::string_view value, std::string_view special);
+    // Appends `value` as UTF-8 to the line, a backslash in front of each
+    // character `escapes` names (a line end as "\n").
+    void escape(std::string_view value, Escapes escapes);
     void property(std::string_view name, std::string_view value);
     void component(std::string_view value, bool semicolon_first);
     void birthday(const Birthday& date);
     void address(const PostalAddress& address);
-    // Appends the line to the output folded at 75 octets, never inside a
+    // Ends the line begun by `start`, folded at 75 octets, never inside a
     // UTF-8 sequence.
     void emit();
+    void fold();
 
     bool v4_;
     std::string* out_ = nullptr;
-    std::string line_;
+    std::size_t line_start_ = 0;  // where the line being written begins in *out_
+    std::string line_;            // a long line while it is folded
 };
 
 // One card, for a caller that writes only a few.

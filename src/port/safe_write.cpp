@@ -22,8 +22,15 @@ WriteStep write_file_safely(FileSystem& files, std::string_view path, const Byte
     std::unique_ptr<NewFile> file = files.create_beside(path);
     if (!file) return WriteStep::create;
     NewFile& out = *file;
-    if (!produce([&out](std::string_view piece) { return piece.empty() || out.write(piece); }))
-        return abandon(files, std::move(file), WriteStep::write);
+    bool produced = false;
+    try {
+        produced = produce([&out](std::string_view piece) { return piece.empty() || out.write(piece); });
+    } catch (...) {
+        // A producer that ran out of memory: the new file goes all the same.
+        abandon(files, std::move(file), WriteStep::write);
+        throw;
+    }
+    if (!produced) return abandon(files, std::move(file), WriteStep::write);
     if (!out.flush()) return abandon(files, std::move(file), WriteStep::flush);
     if (!out.close()) return abandon(files, std::move(file), WriteStep::close);
     if (!files.replace(out.path(), path)) return abandon(files, std::move(file), WriteStep::replace);

@@ -26,7 +26,8 @@ using ByteProducer = std::function<bool(const ByteSink& put)>;
 enum class WriteStep { done, create, write, flush, close, replace };
 
 // Writes what `produce` hands over to `path` as described above. Shows
-// nothing: the caller words the failure for its user.
+// nothing: the caller words the failure for its user. A producer that
+// throws leaves no new file behind; the exception passes on.
 WriteStep write_file_safely(FileSystem& files, std::string_view path, const ByteProducer& produce);
 // The same for bytes that are already in one piece.
 WriteStep write_file_safely(FileSystem& files, std::string_view path, std::string_view bytes);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "data/address_file.h"
 #include "exchange/exchange.h"
 #include "port/ids.h"
+#include "port/safe_write.h"
 #include "support/app_fixture.h"
 #include "support/temp_folder.h"
 
@@ -121,6 +123,16 @@ TEST_F(ContactCommandsTest, AFailedExportSaysSoAndLeavesTheFileThereAsItWas) {
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
         << "no half-written file is left beside it";
+
+    // An export that runs out of memory half way: the command's boundary
+    // reports it; the file it had begun goes too.
+    const auto short_of_memory = [](const ByteSink& put) -> bool {
+        put("BEGIN:VCARD\r\n");
+        throw std::bad_alloc();
+    };
+    EXPECT_THROW(write_file_safely(fake.files, path("old.vcf"), short_of_memory), std::bad_alloc);
+    EXPECT_EQ(read("old.vcf"), "what was there");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST(ChosenFiles, OneFileOrAFolderWithItsNames) {
