@@ -80,12 +80,30 @@ void reindex_unmodified(Store& store, std::span<const std::int32_t> starts) {
         SortRunning running(store);
         store.reindex_known(starts);
     }
-    store.invalidate_current_entry();
     store.modified = was_modified;
     store.window_title_text()[0] = marker;
+}
+
+// The title and the entry count back in place of "Sortieren...".
+void end_sorting(Store& store) {
+    store.invalidate_current_entry();
     store.show_title();
     if (store.port().frame.main_window_exists())
         store.port().frame.set_status_text(store.entries_status_text());
+}
+
+bool in_order(std::span<const std::int32_t> order) {
+    for (std::size_t k = 0; k < order.size(); ++k)
+        if (order[k] != static_cast<std::int32_t>(k)) return false;
+    return true;
+}
+
+// Writes the entries in `order` into a new text buffer that replaces the old.
+void rearrange(Store& store, std::vector<std::int32_t> order, TextBuffer sorted) {
+    gather(store, order, sorted.data());
+    const std::vector<std::int32_t> starts = starts_in_order(store, std::move(order));
+    store.adopt_text(std::move(sorted), store.text_length());
+    reindex_unmodified(store, starts);
 }
 
 void show_sorted_position(Store& store, std::int32_t cursor_row) {
@@ -137,24 +155,27 @@ void sort(Store& store) {
     std::vector<std::int32_t> order;
     HeadingNeighbours neighbours;
     TextBuffer sorted;
+    // A book that is in order already (as most are when opened, or after an
+    // edit that kept its entry's place) keeps its text where it is: no
+    // second buffer, no copy.
+    bool unchanged = false;
     try {
         order = sorted_entry_order({store.text_before_gap(), store.text_after_gap()}, entry_bounds(store),
                                    sort_fold_table(), &neighbours);
-        sorted = store.allocate_text(store.text_length() + text_headroom);
+        unchanged = in_order(order);
+        if (!unchanged) sorted = store.allocate_text(store.text_length() + text_headroom);
     } catch (const std::bad_alloc&) {
         order = {};
     }
-    if (!sorted) {
+    if (!unchanged && !sorted) {
         show_error(port, text_not_enough_memory);
         return;
     }
     if (port.frame.main_window_exists()) port.frame.set_status_text(text_sorting);
 
     const std::int32_t cursor_row = sorted_cursor_row(order, store.view());
-    gather(store, order, sorted.data());
-    const std::vector<std::int32_t> starts = starts_in_order(store, std::move(order));
-    store.adopt_text(std::move(sorted), store.text_length());
-    reindex_unmodified(store, starts);
+    if (!unchanged) rearrange(store, std::move(order), std::move(sorted));
+    end_sorting(store);
     store.set_heading_prefixes(std::move(neighbours.shared), std::move(neighbours.first));
     show_sorted_position(store, cursor_row);
 }

@@ -361,6 +361,20 @@ TEST_F(SortTest, UndoAfterTypingAndSortingBringsBackTheTextBeforeTheTyping) {
     EXPECT_EQ(text(), sorted);
     expect_sound();
     EXPECT_NE(before, after_first);
+
+    // An edit that keeps its entry's place: the text stays, Undo still works.
+    load("Anton\r\n\r\nBerta\r\n\r\n");
+    store.take_undo_snapshot();
+    store.replace_text(store.entry_start(1) + 4, 1, "o");
+    store.reindex();
+    const std::string edited = text();
+    sort(store);
+    EXPECT_EQ(text(), edited);
+    store.swap_undo_snapshot();
+    EXPECT_EQ(text(), "Anton\r\n\r\nBerta\r\n\r\n");
+    store.swap_undo_snapshot();
+    EXPECT_EQ(text(), edited);
+    expect_sound();
 }
 
 TEST_F(SortTest, CursorRowFollowsTheSelectedEntry) {
