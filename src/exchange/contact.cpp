@@ -390,10 +390,12 @@ void read_postal_line(std::size_t k, std::string_view text, PostalAddress& addre
 void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
     contact.clear();
     scan_line_starts(entry.data(), static_cast<std::int32_t>(entry.size()), 0, starts_);
-    const auto line_at = [&](std::size_t i) {
-        const auto start = static_cast<std::size_t>(starts_[i]);
-        return entry.substr(start, printable_run(entry, start));
-    };
+    entry_lines_.clear();
+    for (const std::int32_t at : starts_) {
+        const auto start = static_cast<std::size_t>(at);
+        entry_lines_.push_back(entry.substr(start, printable_run(entry, start)));
+    }
+    const auto line_at = [this](std::size_t i) { return entry_lines_[i]; };
     const std::size_t count = starts_.size();
     read_heading(count > 0 ? line_at(0) : std::string_view{}, contact);
 

@@ -200,6 +200,7 @@ private:
     std::string place_;
     TextList lines_;
     std::vector<std::int32_t> starts_;
+    std::vector<std::string_view> entry_lines_;  // of the entry being read
 };
 
 }  // namespace lumo

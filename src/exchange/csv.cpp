@@ -563,6 +563,10 @@ void append_field(std::string_view ansi, std::string& out, bool last = false) {
     out += '"';
     std::size_t plain = 0;  // where the run copied as it is began
     for (std::size_t i = 0; i < ansi.size(); ++i) {
+        if (i + 8 <= ansi.size() && !needs_care(ansi.data() + i, "\"")) {
+            i += 7;
+            continue;
+        }
         const char c = ansi[i];
         if (c != '"' && static_cast<unsigned char>(c) < 0x80) continue;
         out.append(ansi.data() + plain, i - plain);

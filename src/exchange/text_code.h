@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,20 @@ void append_1252_as_utf8(std::string_view ansi, std::string& out);
 
 // True when every byte is below 0x80: the same text in every code here.
 bool is_ascii(std::string_view bytes);
+
+// Whether any of the eight bytes at `p` is not ASCII or is one of
+// `specials`: the writers copy the plain stretches between eight at a time.
+inline bool needs_care(const char* p, std::string_view specials) {
+    constexpr std::uint64_t ones = 0x0101010101010101u, high = ones * 0x80;
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    std::uint64_t found = word & high;
+    for (const char c : specials) {  // a zero byte of word ^ c; exact for "any"
+        const std::uint64_t x = word ^ (ones * static_cast<unsigned char>(c));
+        found |= (x - ones) & ~x & high;
+    }
+    return found != 0;
+}
 
 // True when `bytes` is UTF-8 throughout (pure ASCII counts).
 bool is_valid_utf8(std::string_view bytes);

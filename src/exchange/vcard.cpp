@@ -586,6 +586,10 @@ void VcardWriter::escape(std::string_view value, Escapes escapes) {
     std::string& out = *out_;
     std::size_t plain = 0;  // where the run copied as it is began
     for (std::size_t i = 0; i < value.size(); ++i) {
+        if (i + 8 <= value.size() && !needs_care(value.data() + i, "\\,;\n")) {
+            i += 7;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(value[i]);
         const unsigned kind = escape_kind[c] & escapes;
         if (kind == 0) continue;
