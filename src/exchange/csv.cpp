@@ -561,20 +561,10 @@ constexpr std::array<std::string_view, 16> export_columns = {
 
 void append_field(std::string_view ansi, std::string& out, bool last = false) {
     out += '"';
-    std::size_t plain = 0;  // where the run copied as it is began
-    for (std::size_t i = 0; i < ansi.size(); ++i) {
-        if (i + 8 <= ansi.size() && !needs_care(ansi.data() + i, "\"")) {
-            i += 7;
-            continue;
-        }
-        const char c = ansi[i];
-        if (c != '"' && static_cast<unsigned char>(c) < 0x80) continue;
-        out.append(ansi.data() + plain, i - plain);
-        plain = i + 1;
-        if (c == '"') out += "\"\"";
-        else append_1252_as_utf8(ansi.substr(i, 1), out);
-    }
-    out.append(ansi.data() + plain, ansi.size() - plain);
+    append_utf8_escaping(ansi, "\"", out, [](char, char* w) {
+        w[0] = w[1] = '"';
+        return w + 2;
+    });
     out += last ? "\"\r\n" : "\",";
 }
 

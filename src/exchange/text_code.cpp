@@ -320,9 +320,26 @@ void append_1252_as_utf8(std::string_view ansi, std::string& out) {
         out.append(ansi.data() + i, run);
         i += run;
         if (i == ansi.size()) break;
-        const auto b = static_cast<unsigned char>(ansi[i++]);
-        append_utf8(b < 0xA0 ? char32_t{high_1252[b - 0x80]} : char32_t{b}, out);
+        char bytes[3];
+        out.append(bytes, static_cast<std::size_t>(put_1252_as_utf8(static_cast<unsigned char>(ansi[i++]), bytes) - bytes));
     }
+}
+
+char* put_1252_as_utf8(unsigned char b, char* w) {
+    static constexpr auto forms = [] {
+        // Each byte's UTF-8 form, its length in the last of four.
+        std::array<std::array<char, 4>, 128> f{};
+        for (std::size_t k = 0; k < f.size(); ++k) {
+            const char32_t c = k < 0x20 ? char32_t{high_1252[k]} : char32_t(0x80 + k);
+            if (c < 0x800) f[k] = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0, 2};
+            else f[k] = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                         static_cast<char>(0x80 | (c & 0x3F)), 3};
+        }
+        return f;
+    }();
+    const std::array<char, 4>& form = forms[b & 0x7F];
+    std::memcpy(w, form.data(), 3);
+    return w + form[3];
 }
 
 bool is_ascii(std::string_view bytes) { return ascii_run(bytes, 0) == bytes.size(); }

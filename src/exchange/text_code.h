@@ -7,6 +7,8 @@
 // so the user can be told.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -30,18 +32,59 @@ void append_1252_as_utf8(std::string_view ansi, std::string& out);
 // True when every byte is below 0x80: the same text in every code here.
 bool is_ascii(std::string_view bytes);
 
-// Whether any of the eight bytes at `p` is not ASCII or is one of
-// `specials`: the writers copy the plain stretches between eight at a time.
-inline bool needs_care(const char* p, std::string_view specials) {
+// Writes the UTF-8 form of the Windows-1252 byte `b` (0x80 or above) at
+// `w`, two or three bytes; returns the end.
+char* put_1252_as_utf8(unsigned char b, char* w);
+
+// Of the eight bytes in `word` (in memory order), the index of the first
+// that is not ASCII or is one of `specials`; 8 when there is none.
+inline std::size_t first_needing_care(std::uint64_t word, std::string_view specials) {
+    static_assert(std::endian::native == std::endian::little, "bytes counted from the low end");
     constexpr std::uint64_t ones = 0x0101010101010101u, high = ones * 0x80;
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
     std::uint64_t found = word & high;
-    for (const char c : specials) {  // a zero byte of word ^ c; exact for "any"
+    for (const char c : specials) {  // a zero byte of word ^ c: the lowest one marked is exact
         const std::uint64_t x = word ^ (ones * static_cast<unsigned char>(c));
         found |= (x - ones) & ~x & high;
     }
-    return found != 0;
+    return found == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(found)) / 8;
+}
+
+// The `n` (at most 8) bytes of `s` at `at` in memory order, zero above them.
+// Whole words are loaded as such (a word put together in memory and loaded
+// at once would stall the load).
+inline std::uint64_t bytes_at(std::string_view s, std::size_t at, std::size_t n) {
+    std::uint64_t word = 0;
+    if (s.size() >= 8) {
+        const std::size_t from = std::min(at, s.size() - 8);  // a short tail: the last word, shifted down
+        std::memcpy(&word, s.data() + from, 8);
+        return word >> (8 * (at - from));
+    }
+    for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{static_cast<unsigned char>(s[at + k])} << (8 * k);
+    return word;
+}
+
+// Appends the Windows-1252 text `ansi` to `out` as UTF-8, each byte of the
+// ASCII `specials` (no NUL among them) written by `escape(c, w)` instead
+// (two bytes at most, the end returned), as the exchange formats quote
+// their values. The plain stretches between go eight bytes at a time.
+template <class Escape>
+void append_utf8_escaping(std::string_view ansi, std::string_view specials, std::string& out, Escape escape) {
+    const std::size_t old = out.size();
+    out.resize(old + 3 * ansi.size());  // no byte takes more than three
+    char* w = out.data() + old;
+    std::size_t i = 0;
+    while (i < ansi.size()) {
+        const std::size_t n = std::min<std::size_t>(8, ansi.size() - i);
+        const std::uint64_t word = bytes_at(ansi, i, n);
+        const std::size_t plain = std::min(first_needing_care(word, specials), n);
+        std::memcpy(w, ansi.data() + i, plain);
+        w += plain;
+        i += plain;
+        if (plain == n) continue;
+        const auto c = static_cast<unsigned char>(ansi[i++]);
+        w = c >= 0x80 ? put_1252_as_utf8(c, w) : escape(static_cast<char>(c), w);
+    }
+    out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 // True when `bytes` is UTF-8 throughout (pure ASCII counts).

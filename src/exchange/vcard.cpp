@@ -520,25 +520,12 @@ private:
 
 constexpr std::size_t fold_octets = 75;
 
-// What each byte needs in a value written out: nothing, its UTF-8 form, or a
-// backslash in front where the value's kind escapes it.
-constexpr VcardWriter::Escapes not_ascii = 1, backslash = 2, comma = 4, semicolon = 8, line_end = 16;
-constexpr VcardWriter::Escapes text_escapes = not_ascii | backslash | comma | semicolon | line_end;
-// A note keeps its semicolons as they are; a web address is no text, only a
-// backslash needs its escape.
-constexpr VcardWriter::Escapes note_escapes = not_ascii | backslash | comma | line_end;
-constexpr VcardWriter::Escapes url_escapes = not_ascii | backslash;
-
-constexpr std::array<unsigned char, 256> escape_kinds() {
-    std::array<unsigned char, 256> kinds{};
-    for (std::size_t c = 0x80; c < 256; ++c) kinds[c] = not_ascii;
-    kinds['\\'] = backslash;
-    kinds[','] = comma;
-    kinds[';'] = semicolon;
-    kinds['\n'] = line_end;
-    return kinds;
-}
-constexpr std::array<unsigned char, 256> escape_kind = escape_kinds();
+// The characters written with a backslash in front. A note keeps its
+// semicolons as they are; a web address is no text, only a backslash needs
+// its escape.
+constexpr std::string_view text_escapes = "\\,;\n";
+constexpr std::string_view note_escapes = "\\,\n";
+constexpr std::string_view url_escapes = "\\";
 
 }  // namespace
 
@@ -582,27 +569,12 @@ void VcardWriter::start(std::string_view name) {
     *out_ += ':';
 }
 
-void VcardWriter::escape(std::string_view value, Escapes escapes) {
-    std::string& out = *out_;
-    std::size_t plain = 0;  // where the run copied as it is began
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (i + 8 <= value.size() && !needs_care(value.data() + i, "\\,;\n")) {
-            i += 7;
-            continue;
-        }
-        const auto c = static_cast<unsigned char>(value[i]);
-        const unsigned kind = escape_kind[c] & escapes;
-        if (kind == 0) continue;
-        out.append(value.data() + plain, i - plain);
-        plain = i + 1;
-        if (kind == not_ascii) {
-            append_1252_as_utf8(value.substr(i, 1), out);
-            continue;
-        }
-        out += '\\';
-        out += c == '\n' ? 'n' : static_cast<char>(c);
-    }
-    out.append(value.data() + plain, value.size() - plain);
+void VcardWriter::escape(std::string_view value, std::string_view escaped) {
+    append_utf8_escaping(value, escaped, *out_, [](char c, char* w) {
+        w[0] = '\\';
+        w[1] = c == '\n' ? 'n' : c;
+        return w + 2;
+    });
 }
 
 void VcardWriter::property(std::string_view name, std::string_view value) {

@@ -42,9 +42,6 @@ enum class VcardVersion { v3, v4 };
 // Writes cards; it keeps its working memory from card to card.
 class VcardWriter {
 public:
-    // Which characters of a value are written escaped (bits, see vcard.cpp).
-    using Escapes = unsigned;
-
     explicit VcardWriter(VcardVersion version);
     // Appends one card for `contact` to `out`.
     void append(const Contact& contact, std::string& out);
@@ -52,8 +49,8 @@ public:
 private:
     void start(std::string_view name);
     // Appends `value` as UTF-8 to the line, a backslash in front of each
-    // character `escapes` names (a line end as "\n").
-    void escape(std::string_view value, Escapes escapes);
+    // of the characters `escaped` (a line end as "\n").
+    void escape(std::string_view value, std::string_view escaped);
     void property(std::string_view name, std::string_view value);
     void component(std::string_view value, bool semicolon_first);
     void birthday(const Birthday& date);

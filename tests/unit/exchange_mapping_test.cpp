@@ -64,6 +64,36 @@ TEST(TextCode, UnicodeBecomesWindows1252WithPlainLettersWhereItMust) {
     EXPECT_EQ(back, all);
 }
 
+TEST(TextCode, TheEscapingWriterMatchesAByteByByteCopy) {
+    // Seeded random values of every length around the eight-byte steps, with
+    // the special characters and high bytes anywhere in them.
+    const std::string alphabet = "ab Z9\\,;\n\"\x80\x9F\xE4\xFF";
+    const auto escape = [](char c, char* w) {
+        w[0] = '\\';
+        w[1] = c == '\n' ? 'n' : c;
+        return w + 2;
+    };
+    unsigned seed = 7;
+    for (int round = 0; round < 3000; ++round) {
+        std::string value;
+        const int length = round % 41;
+        for (int k = 0; k < length; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            value += alphabet[(seed >> 16) % alphabet.size()];
+        }
+        const std::string_view specials = round % 2 ? "\\,;\n" : "\\";
+        std::string expected = "x";
+        for (const char c : value) {
+            char two[2];
+            if (specials.find(c) != std::string_view::npos) expected.append(two, escape(c, two));
+            else append_1252_as_utf8(std::string_view(&c, 1), expected);
+        }
+        std::string out = "x";
+        append_utf8_escaping(value, specials, out, escape);
+        ASSERT_EQ(out, expected) << round;
+    }
+}
+
 TEST(TextCode, Utf16WithByteOrderMark) {
     // "A\xe4" then U+1F600 (a surrogate pair), a lone surrogate, an odd last byte.
     const std::string le("\xFF\xFE" "A\0\xE4\0\x3D\xD8\x00\xDE\x00\xD8" "x", 13);
