@@ -14,6 +14,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     // Every run's real time in the order they ran, by full name
@@ -202,6 +206,13 @@ inline void register_in_rounds(std::initializer_list<std::pair<const char*, Benc
 
 // Runs the benchmarks named on the command line, then `report`.
 inline int run_benchmarks(int argc, char** argv, const std::function<void(const RatioReporter&)>& report) {
+#if defined(__GLIBC__)
+    // Big blocks as the Windows heap hands them out: straight from the
+    // system, with fresh pages every time. Left to itself glibc keeps a
+    // freed block of up to 32 MB for the next request, so a run would read
+    // into pages an earlier run paid for, the baselines included.
+    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
+#endif
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
