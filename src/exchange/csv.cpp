@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "exchange/text_code.h"
@@ -559,13 +560,30 @@ constexpr std::array<std::string_view, 16> export_columns = {
     "Business Fax", "Home Street", "Home City", "Home Postal Code", "Home Country/Region", "Birthday",
     "Company", "Job Title", "Web Page", "Notes"};
 
-void append_field(std::string_view ansi, std::string& out, bool last = false) {
-    out += '"';
-    append_utf8_escaping(ansi, "\"", out, [](char, char* w) {
-        w[0] = w[1] = '"';
-        return w + 2;
+// Writes `ansi` quoted, as UTF-8, at `w` (3 * size + 3 bytes at most) with
+// `separator` behind it; returns the end.
+char* put_field(std::string_view ansi, std::string_view separator, char* w) {
+    static const SpreadSpecials quote = spread_specials("\"");
+    *w++ = '"';
+    w = put_utf8_escaping(ansi, quote, w, [](char, char* at) {
+        at[0] = at[1] = '"';
+        return at + 2;
     });
-    out += last ? "\"\r\n" : "\",";
+    *w++ = '"';
+    std::memcpy(w, separator.data(), separator.size());
+    return w + separator.size();
+}
+
+// Appends one record: every field quoted, commas between, CR LF behind;
+// written in place, in room for the most it can take.
+void append_record(std::span<const std::string_view> fields, std::string& out) {
+    std::size_t most = 1;  // the line end's second byte
+    for (const std::string_view field : fields) most += 3 * field.size() + 3;
+    const std::size_t old = out.size();
+    out.resize(old + most);
+    char* w = out.data() + old;
+    for (std::size_t k = 0; k < fields.size(); ++k) w = put_field(fields[k], k + 1 < fields.size() ? "," : "\r\n", w);
+    out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 std::string_view nth(const TextList& list, std::size_t k) { return k < list.size() ? std::string_view(list[k]) : ""; }
@@ -579,7 +597,7 @@ ReadCounts read_csv(std::string_view bytes, const ContactSink& sink) {
 
 void append_csv_header(std::string& out) {
     out += "\xEF\xBB\xBF";
-    for (std::size_t k = 0; k < export_columns.size(); ++k) append_field(export_columns[k], out, k + 1 == export_columns.size());
+    append_record(export_columns, out);
 }
 
 void append_csv_row(const Contact& c, const ContactMapping& mapping, std::string& out) {
@@ -611,22 +629,14 @@ void append_csv_row(const Contact& c, const ContactMapping& mapping, std::string
         if (!notes.empty()) notes += "\r\n";
         notes += line;
     }
-    append_field(c.given_names, out);
-    append_field(c.family_name, out);
-    append_field(nth(c.emails, 0), out);
-    append_field(nth(c.phones, 2), out);  // Business Phone
-    append_field(nth(c.phones, 0), out);  // Home Phone: the one in the heading
-    append_field(nth(c.phones, 1), out);  // Mobile Phone
-    append_field(nth(c.faxes, 0), out);
-    append_field(a.street, out);
-    append_field(a.locality, out);
-    append_field(a.postal_code, out);
-    append_field(a.country, out);
-    append_field(birthday, out);
-    append_field(nth(c.organisations, 0), out);
-    append_field(nth(c.titles, 0), out);
-    append_field(nth(c.urls, 0), out);
-    append_field(notes, out, true);
+    const std::array<std::string_view, export_columns.size()> fields = {
+        c.given_names, c.family_name, nth(c.emails, 0),
+        nth(c.phones, 2),  // Business Phone
+        nth(c.phones, 0),  // Home Phone: the one in the heading
+        nth(c.phones, 1),  // Mobile Phone
+        nth(c.faxes, 0), a.street, a.locality, a.postal_code, a.country, birthday,
+        nth(c.organisations, 0), nth(c.titles, 0), nth(c.urls, 0), notes};
+    append_record(fields, out);
 }
 
 }  // namespace lumo

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -36,14 +37,24 @@ bool is_ascii(std::string_view bytes);
 // `w`, two or three bytes; returns the end.
 char* put_1252_as_utf8(unsigned char b, char* w);
 
+// Up to four ASCII characters, each spread over the eight bytes of a word
+// (the rest 0x80, which is found anyway), for first_needing_care.
+using SpreadSpecials = std::array<std::uint64_t, 4>;
+inline SpreadSpecials spread_specials(std::string_view specials) {
+    SpreadSpecials spread{};
+    for (std::size_t k = 0; k < spread.size(); ++k)
+        spread[k] = 0x0101010101010101u * (k < specials.size() ? static_cast<unsigned char>(specials[k]) : 0x80u);
+    return spread;
+}
+
 // Of the eight bytes in `word` (in memory order), the index of the first
-// that is not ASCII or is one of `specials`; 8 when there is none.
-inline std::size_t first_needing_care(std::uint64_t word, std::string_view specials) {
+// that is not ASCII or is one of the specials; 8 when there is none.
+inline std::size_t first_needing_care(std::uint64_t word, const SpreadSpecials& specials) {
     static_assert(std::endian::native == std::endian::little, "bytes counted from the low end");
     constexpr std::uint64_t ones = 0x0101010101010101u, high = ones * 0x80;
     std::uint64_t found = word & high;
-    for (const char c : specials) {  // a zero byte of word ^ c: the lowest one marked is exact
-        const std::uint64_t x = word ^ (ones * static_cast<unsigned char>(c));
+    for (const std::uint64_t spread : specials) {  // a zero byte of word ^ spread: the lowest one marked is exact
+        const std::uint64_t x = word ^ spread;
         found |= (x - ones) & ~x & high;
     }
     return found == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(found)) / 8;
@@ -63,20 +74,17 @@ inline std::uint64_t bytes_at(std::string_view s, std::size_t at, std::size_t n)
     return word;
 }
 
-// Appends the Windows-1252 text `ansi` to `out` as UTF-8, each byte of the
-// ASCII `specials` (no NUL among them) written by `escape(c, w)` instead
+// Writes the Windows-1252 text `ansi` at `w` as UTF-8 (three bytes a byte
+// at most), each byte of the specials written by `escape(c, w)` instead
 // (two bytes at most, the end returned), as the exchange formats quote
-// their values. The plain stretches between go eight bytes at a time.
+// their values; returns the end. The plain stretches between go eight
+// bytes at a time.
 template <class Escape>
-void append_utf8_escaping(std::string_view ansi, std::string_view specials, std::string& out, Escape escape) {
-    const std::size_t old = out.size();
-    out.resize(old + 3 * ansi.size());  // no byte takes more than three
-    char* w = out.data() + old;
+char* put_utf8_escaping(std::string_view ansi, const SpreadSpecials& specials, char* w, Escape escape) {
     std::size_t i = 0;
     while (i < ansi.size()) {
         const std::size_t n = std::min<std::size_t>(8, ansi.size() - i);
-        const std::uint64_t word = bytes_at(ansi, i, n);
-        const std::size_t plain = std::min(first_needing_care(word, specials), n);
+        const std::size_t plain = std::min(first_needing_care(bytes_at(ansi, i, n), specials), n);
         std::memcpy(w, ansi.data() + i, plain);
         w += plain;
         i += plain;
@@ -84,7 +92,17 @@ void append_utf8_escaping(std::string_view ansi, std::string_view specials, std:
         const auto c = static_cast<unsigned char>(ansi[i++]);
         w = c >= 0x80 ? put_1252_as_utf8(c, w) : escape(static_cast<char>(c), w);
     }
-    out.resize(static_cast<std::size_t>(w - out.data()));
+    return w;
+}
+
+// The same appended to `out`, the specials (four ASCII characters at most,
+// no NUL among them) given as they are.
+template <class Escape>
+void append_utf8_escaping(std::string_view ansi, std::string_view specials, std::string& out, Escape escape) {
+    const std::size_t old = out.size();
+    out.resize(old + 3 * ansi.size());
+    char* end = put_utf8_escaping(ansi, spread_specials(specials), out.data() + old, escape);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 // True when `bytes` is UTF-8 throughout (pure ASCII counts).
