@@ -395,18 +395,17 @@ void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
         const auto start = static_cast<std::size_t>(at);
         entry_lines_.push_back(entry.substr(start, printable_run(entry, start)));
     }
-    const auto line_at = [this](std::size_t i) { return entry_lines_[i]; };
-    const std::size_t count = starts_.size();
-    read_heading(count > 0 ? line_at(0) : std::string_view{}, contact);
+    const std::size_t count = entry_lines_.size();
+    read_heading(count > 0 ? entry_lines_[0] : std::string_view{}, contact);
 
     // The postal lines are among the unlabelled lines right below the heading.
     std::string_view value;
     std::size_t block_end = 1;
-    while (block_end < count && role_of(line_at(block_end), value) == Role::none) ++block_end;
+    while (block_end < count && role_of(entry_lines_[block_end], value) == Role::none) ++block_end;
     PostalAddress& address = contact.addresses.add();
     lines_.clear();
     for (std::size_t i = 1; i < count; ++i) {
-        const std::string_view line = line_at(i);
+        const std::string_view line = entry_lines_[i];
         const auto postal = std::find(postal_lines_.begin(), postal_lines_.end(), static_cast<int>(i));
         if (i < block_end && postal != postal_lines_.end()) {
             read_postal_line(static_cast<std::size_t>(postal - postal_lines_.begin()), trim(line), address);

@@ -563,7 +563,7 @@ constexpr std::array<std::string_view, 16> export_columns = {
 // Writes `ansi` quoted, as UTF-8, at `w` (3 * size + 3 bytes at most) with
 // `separator` behind it; returns the end.
 char* put_field(std::string_view ansi, std::string_view separator, char* w) {
-    static const SpreadSpecials quote = spread_specials("\"");
+    constexpr SpreadSpecials quote = spread_specials("\"");
     *w++ = '"';
     w = put_utf8_escaping(ansi, quote, w, [](char, char* at) {
         at[0] = at[1] = '"';

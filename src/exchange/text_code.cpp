@@ -203,22 +203,29 @@ bool append_code_point(char32_t c, std::string& out) {
     return true;
 }
 
-void append_utf8(char32_t c, std::string& out) {
+// Writes the UTF-8 form of `c` at `w` (four bytes at most); returns the end.
+constexpr char* put_utf8(char32_t c, char* w) {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *w++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *w++ = static_cast<char>(0xC0 | (c >> 6));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *w++ = static_cast<char>(0xE0 | (c >> 12));
+        *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *w++ = static_cast<char>(0xF0 | (c >> 18));
+        *w++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return w;
+}
+
+void append_utf8(char32_t c, std::string& out) {
+    char bytes[4];
+    out.append(bytes, put_utf8(c, bytes));
 }
 
 // The number of bytes below 0x80 from `from` on, eight at a time where it can.
@@ -314,15 +321,8 @@ std::size_t append_utf8_as_1252(std::string_view utf8, std::string& out) {
 }
 
 void append_1252_as_utf8(std::string_view ansi, std::string& out) {
-    std::size_t i = 0;
-    while (i < ansi.size()) {
-        const std::size_t run = ascii_run(ansi, i);
-        out.append(ansi.data() + i, run);
-        i += run;
-        if (i == ansi.size()) break;
-        char bytes[3];
-        out.append(bytes, static_cast<std::size_t>(put_1252_as_utf8(static_cast<unsigned char>(ansi[i++]), bytes) - bytes));
-    }
+    constexpr SpreadSpecials none = spread_specials("");
+    append_utf8_escaping(ansi, none, out, [](char, char* w) { return w; });  // no byte is special
 }
 
 char* put_1252_as_utf8(unsigned char b, char* w) {
@@ -331,9 +331,7 @@ char* put_1252_as_utf8(unsigned char b, char* w) {
         std::array<std::array<char, 4>, 128> f{};
         for (std::size_t k = 0; k < f.size(); ++k) {
             const char32_t c = k < 0x20 ? char32_t{high_1252[k]} : char32_t(0x80 + k);
-            if (c < 0x800) f[k] = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0, 2};
-            else f[k] = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                         static_cast<char>(0x80 | (c & 0x3F)), 3};
+            f[k][3] = static_cast<char>(put_utf8(c, f[k].data()) - f[k].data());
         }
         return f;
     }();

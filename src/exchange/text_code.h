@@ -37,10 +37,11 @@ bool is_ascii(std::string_view bytes);
 // `w`, two or three bytes; returns the end.
 char* put_1252_as_utf8(unsigned char b, char* w);
 
-// Up to four ASCII characters, each spread over the eight bytes of a word
-// (the rest 0x80, which is found anyway), for first_needing_care.
+// Up to four ASCII characters (no NUL among them), each spread over the
+// eight bytes of a word (the rest 0x80, which is found anyway), for
+// first_needing_care.
 using SpreadSpecials = std::array<std::uint64_t, 4>;
-inline SpreadSpecials spread_specials(std::string_view specials) {
+constexpr SpreadSpecials spread_specials(std::string_view specials) {
     SpreadSpecials spread{};
     for (std::size_t k = 0; k < spread.size(); ++k)
         spread[k] = 0x0101010101010101u * (k < specials.size() ? static_cast<unsigned char>(specials[k]) : 0x80u);
@@ -95,13 +96,12 @@ char* put_utf8_escaping(std::string_view ansi, const SpreadSpecials& specials, c
     return w;
 }
 
-// The same appended to `out`, the specials (four ASCII characters at most,
-// no NUL among them) given as they are.
+// The same appended to `out`.
 template <class Escape>
-void append_utf8_escaping(std::string_view ansi, std::string_view specials, std::string& out, Escape escape) {
+void append_utf8_escaping(std::string_view ansi, const SpreadSpecials& specials, std::string& out, Escape escape) {
     const std::size_t old = out.size();
     out.resize(old + 3 * ansi.size());
-    char* end = put_utf8_escaping(ansi, spread_specials(specials), out.data() + old, escape);
+    char* end = put_utf8_escaping(ansi, specials, out.data() + old, escape);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 

@@ -523,9 +523,9 @@ constexpr std::size_t fold_octets = 75;
 // The characters written with a backslash in front. A note keeps its
 // semicolons as they are; a web address is no text, only a backslash needs
 // its escape.
-constexpr std::string_view text_escapes = "\\,;\n";
-constexpr std::string_view note_escapes = "\\,\n";
-constexpr std::string_view url_escapes = "\\";
+constexpr SpreadSpecials text_escapes = spread_specials("\\,;\n");
+constexpr SpreadSpecials note_escapes = spread_specials("\\,\n");
+constexpr SpreadSpecials url_escapes = spread_specials("\\");
 
 }  // namespace
 
@@ -569,7 +569,7 @@ void VcardWriter::start(std::string_view name) {
     *out_ += ':';
 }
 
-void VcardWriter::escape(std::string_view value, std::string_view escaped) {
+void VcardWriter::escape(std::string_view value, const SpreadSpecials& escaped) {
     append_utf8_escaping(value, escaped, *out_, [](char c, char* w) {
         w[0] = '\\';
         w[1] = c == '\n' ? 'n' : c;

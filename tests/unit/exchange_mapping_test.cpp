@@ -89,7 +89,7 @@ TEST(TextCode, TheEscapingWriterMatchesAByteByByteCopy) {
             else append_1252_as_utf8(std::string_view(&c, 1), expected);
         }
         std::string out = "x";
-        append_utf8_escaping(value, specials, out, escape);
+        append_utf8_escaping(value, spread_specials(specials), out, escape);
         ASSERT_EQ(out, expected) << round;
     }
 }
