@@ -563,12 +563,9 @@ constexpr std::array<std::string_view, 16> export_columns = {
 // Writes `ansi` quoted, as UTF-8, at `w` (3 * size + 3 bytes at most) with
 // `separator` behind it; returns the end.
 char* put_field(std::string_view ansi, std::string_view separator, char* w) {
-    constexpr SpreadSpecials quote = spread_specials("\"");
+    static constexpr ByteForms quoted = utf8_forms("\"", '"', "\"");
     *w++ = '"';
-    w = put_utf8_escaping(ansi, quote, w, [](char, char* at) {
-        at[0] = at[1] = '"';
-        return at + 2;
-    });
+    w = put_in_forms(ansi, quoted, w);
     *w++ = '"';
     std::memcpy(w, separator.data(), separator.size());
     return w + separator.size();

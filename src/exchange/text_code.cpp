@@ -9,13 +9,6 @@ namespace lumo {
 
 namespace {
 
-// The code points of Windows-1252's bytes 0x80 to 0x9F. The five unassigned
-// bytes keep the control character of their own number.
-constexpr std::array<std::uint16_t, 32> high_1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // Plain letters for U+0100 to U+017F; '#' marks the few that need more than
 // one letter or that Windows-1252 holds itself.
 constexpr std::string_view latin_extended_a =
@@ -203,26 +196,6 @@ bool append_code_point(char32_t c, std::string& out) {
     return true;
 }
 
-// Writes the UTF-8 form of `c` at `w` (four bytes at most); returns the end.
-constexpr char* put_utf8(char32_t c, char* w) {
-    if (c < 0x80) {
-        *w++ = static_cast<char>(c);
-    } else if (c < 0x800) {
-        *w++ = static_cast<char>(0xC0 | (c >> 6));
-        *w++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        *w++ = static_cast<char>(0xE0 | (c >> 12));
-        *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *w++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        *w++ = static_cast<char>(0xF0 | (c >> 18));
-        *w++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *w++ = static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return w;
-}
-
 void append_utf8(char32_t c, std::string& out) {
     char bytes[4];
     out.append(bytes, put_utf8(c, bytes));
@@ -321,23 +294,8 @@ std::size_t append_utf8_as_1252(std::string_view utf8, std::string& out) {
 }
 
 void append_1252_as_utf8(std::string_view ansi, std::string& out) {
-    constexpr SpreadSpecials none = spread_specials("");
-    append_utf8_escaping(ansi, none, out, [](char, char* w) { return w; });  // no byte is special
-}
-
-char* put_1252_as_utf8(unsigned char b, char* w) {
-    static constexpr auto forms = [] {
-        // Each byte's UTF-8 form, its length in the last of four.
-        std::array<std::array<char, 4>, 128> f{};
-        for (std::size_t k = 0; k < f.size(); ++k) {
-            const char32_t c = k < 0x20 ? char32_t{high_1252[k]} : char32_t(0x80 + k);
-            f[k][3] = static_cast<char>(put_utf8(c, f[k].data()) - f[k].data());
-        }
-        return f;
-    }();
-    const std::array<char, 4>& form = forms[b & 0x7F];
-    std::memcpy(w, form.data(), 3);
-    return w + form[3];
+    static constexpr ByteForms plain = utf8_forms();
+    append_in_forms(ansi, plain, out);
 }
 
 bool is_ascii(std::string_view bytes) { return ascii_run(bytes, 0) == bytes.size(); }

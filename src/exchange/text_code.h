@@ -7,7 +7,6 @@
 // so the user can be told.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -33,75 +32,79 @@ void append_1252_as_utf8(std::string_view ansi, std::string& out);
 // True when every byte is below 0x80: the same text in every code here.
 bool is_ascii(std::string_view bytes);
 
-// Writes the UTF-8 form of the Windows-1252 byte `b` (0x80 or above) at
-// `w`, two or three bytes; returns the end.
-char* put_1252_as_utf8(unsigned char b, char* w);
+// The code points of Windows-1252's bytes 0x80 to 0x9F. The five unassigned
+// bytes keep the control character of their own number.
+inline constexpr std::array<std::uint16_t, 32> high_1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Up to four ASCII characters (no NUL among them), each spread over the
-// eight bytes of a word (the rest 0x80, which is found anyway), for
-// first_needing_care.
-using SpreadSpecials = std::array<std::uint64_t, 4>;
-constexpr SpreadSpecials spread_specials(std::string_view specials) {
-    SpreadSpecials spread{};
-    for (std::size_t k = 0; k < spread.size(); ++k)
-        spread[k] = 0x0101010101010101u * (k < specials.size() ? static_cast<unsigned char>(specials[k]) : 0x80u);
-    return spread;
-}
-
-// Of the eight bytes in `word` (in memory order), the index of the first
-// that is not ASCII or is one of the specials; 8 when there is none.
-inline std::size_t first_needing_care(std::uint64_t word, const SpreadSpecials& specials) {
-    static_assert(std::endian::native == std::endian::little, "bytes counted from the low end");
-    constexpr std::uint64_t ones = 0x0101010101010101u, high = ones * 0x80;
-    std::uint64_t found = word & high;
-    for (const std::uint64_t spread : specials) {  // a zero byte of word ^ spread: the lowest one marked is exact
-        const std::uint64_t x = word ^ spread;
-        found |= (x - ones) & ~x & high;
+// Writes the UTF-8 form of `c` at `w` (four bytes at most); returns the end.
+constexpr char* put_utf8(char32_t c, char* w) {
+    if (c < 0x80) {
+        *w++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *w++ = static_cast<char>(0xC0 | (c >> 6));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *w++ = static_cast<char>(0xE0 | (c >> 12));
+        *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *w++ = static_cast<char>(0xF0 | (c >> 18));
+        *w++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *w++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
     }
-    return found == 0 ? 8 : static_cast<std::size_t>(std::countr_zero(found)) / 8;
+    return w;
 }
 
-// The `n` (at most 8) bytes of `s` at `at` in memory order, zero above them.
-// Whole words are loaded as such (a word put together in memory and loaded
-// at once would stall the load).
-inline std::uint64_t bytes_at(std::string_view s, std::size_t at, std::size_t n) {
-    std::uint64_t word = 0;
-    if (s.size() >= 8) {
-        const std::size_t from = std::min(at, s.size() - 8);  // a short tail: the last word, shifted down
-        std::memcpy(&word, s.data() + from, 8);
-        return word >> (8 * (at - from));
+// How a writer puts each Windows-1252 byte into its output: up to three
+// bytes in memory order, and their count in the top byte.
+using ByteForms = std::array<std::uint32_t, 256>;
+
+// Every byte as UTF-8, except that each of `specials` is written as
+// `prefix` followed by the byte at the same place in `replacements`, as the
+// exchange formats quote their values ("\\n" for a line end in a vCard,
+// a doubled quote in CSV).
+constexpr ByteForms utf8_forms(std::string_view specials = "", char prefix = '\0',
+                               std::string_view replacements = "") {
+    ByteForms forms{};
+    for (std::size_t b = 0; b < forms.size(); ++b) {
+        char bytes[4] = {};
+        const char32_t c = b >= 0x80 && b < 0xA0 ? char32_t{high_1252[b - 0x80]} : char32_t(b);
+        std::size_t length = static_cast<std::size_t>(put_utf8(c, bytes) - bytes);
+        if (const std::size_t k = specials.find(static_cast<char>(b)); k != std::string_view::npos) {
+            bytes[0] = prefix;
+            bytes[1] = replacements[k];
+            length = 2;
+        }
+        forms[b] = static_cast<std::uint32_t>(length) << 24;
+        for (std::size_t i = 0; i < length; ++i)
+            forms[b] |= std::uint32_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
     }
-    for (std::size_t k = 0; k < n; ++k) word |= std::uint64_t{static_cast<unsigned char>(s[at + k])} << (8 * k);
-    return word;
+    return forms;
 }
 
-// Writes the Windows-1252 text `ansi` at `w` as UTF-8 (three bytes a byte
-// at most), each byte of the specials written by `escape(c, w)` instead
-// (two bytes at most, the end returned), as the exchange formats quote
-// their values; returns the end. The plain stretches between go eight
-// bytes at a time.
-template <class Escape>
-char* put_utf8_escaping(std::string_view ansi, const SpreadSpecials& specials, char* w, Escape escape) {
-    std::size_t i = 0;
-    while (i < ansi.size()) {
-        const std::size_t n = std::min<std::size_t>(8, ansi.size() - i);
-        const std::size_t plain = std::min(first_needing_care(bytes_at(ansi, i, n), specials), n);
-        std::memcpy(w, ansi.data() + i, plain);
-        w += plain;
-        i += plain;
-        if (plain == n) continue;
-        const auto c = static_cast<unsigned char>(ansi[i++]);
-        w = c >= 0x80 ? put_1252_as_utf8(c, w) : escape(static_cast<char>(c), w);
+// Writes the Windows-1252 text `ansi` at `w` in `forms`; returns the end.
+// Needs room for three bytes a byte and one more: every byte stores a whole
+// word, so there is no branch on what it holds, which plain runs broken
+// by accented letters every few bytes would mispredict.
+inline char* put_in_forms(std::string_view ansi, const ByteForms& forms, char* w) {
+    static_assert(std::endian::native == std::endian::little, "a form's bytes stored from the low end");
+    for (const char c : ansi) {
+        const std::uint32_t form = forms[static_cast<unsigned char>(c)];
+        std::memcpy(w, &form, sizeof form);
+        w += form >> 24;
     }
     return w;
 }
 
 // The same appended to `out`.
-template <class Escape>
-void append_utf8_escaping(std::string_view ansi, const SpreadSpecials& specials, std::string& out, Escape escape) {
+inline void append_in_forms(std::string_view ansi, const ByteForms& forms, std::string& out) {
     const std::size_t old = out.size();
-    out.resize(old + 3 * ansi.size());
-    char* end = put_utf8_escaping(ansi, specials, out.data() + old, escape);
+    out.resize(old + 3 * ansi.size() + 1);
+    char* end = put_in_forms(ansi, forms, out.data() + old);
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 

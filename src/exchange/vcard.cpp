@@ -523,9 +523,9 @@ constexpr std::size_t fold_octets = 75;
 // The characters written with a backslash in front. A note keeps its
 // semicolons as they are; a web address is no text, only a backslash needs
 // its escape.
-constexpr SpreadSpecials text_escapes = spread_specials("\\,;\n");
-constexpr SpreadSpecials note_escapes = spread_specials("\\,\n");
-constexpr SpreadSpecials url_escapes = spread_specials("\\");
+constexpr ByteForms text_forms = utf8_forms("\\,;\n", '\\', "\\,;n");
+constexpr ByteForms note_forms = utf8_forms("\\,\n", '\\', "\\,n");
+constexpr ByteForms url_forms = utf8_forms("\\", '\\', "\\");
 
 }  // namespace
 
@@ -545,7 +545,7 @@ void VcardWriter::append(const Contact& c, std::string& out) {
     for (const std::string& v : c.emails) property(v4_ ? "EMAIL" : "EMAIL;TYPE=INTERNET", v);
     for (const std::string& v : c.urls) {
         start("URL");
-        escape(v, url_escapes);
+        escape(v, url_forms);
         emit();
     }
     if (c.birthday.known()) birthday(c.birthday);
@@ -556,7 +556,7 @@ void VcardWriter::append(const Contact& c, std::string& out) {
         start("NOTE");
         for (std::size_t i = 0; i < c.notes.size(); ++i) {
             if (i > 0) out += "\\n";
-            escape(c.notes[i], note_escapes);
+            escape(c.notes[i], note_forms);
         }
         emit();
     }
@@ -569,23 +569,17 @@ void VcardWriter::start(std::string_view name) {
     *out_ += ':';
 }
 
-void VcardWriter::escape(std::string_view value, const SpreadSpecials& escaped) {
-    append_utf8_escaping(value, escaped, *out_, [](char c, char* w) {
-        w[0] = '\\';
-        w[1] = c == '\n' ? 'n' : c;
-        return w + 2;
-    });
-}
+void VcardWriter::escape(std::string_view value, const ByteForms& forms) { append_in_forms(value, forms, *out_); }
 
 void VcardWriter::property(std::string_view name, std::string_view value) {
     start(name);
-    escape(value, text_escapes);
+    escape(value, text_forms);
     emit();
 }
 
 void VcardWriter::component(std::string_view value, bool semicolon_first) {
     if (semicolon_first) *out_ += ';';
-    escape(value, text_escapes);
+    escape(value, text_forms);
 }
 
 void VcardWriter::birthday(const Birthday& d) {
