@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "data/paste.h"
 #include "port/ids.h"
 
 namespace lumo {
@@ -22,6 +23,14 @@ public:
     char at(std::int32_t p) const { return text_[p]; }
     std::int32_t find(char c, std::int32_t from, std::int32_t to) const {
         if (from >= to) return -1;
+        if (static_cast<unsigned char>(c) < 32) {
+            // A line end is sought, and lines are short: the printable run in
+            // front of it is passed eight bytes at a time, without a call.
+            if (text_[from] != c)
+                from += static_cast<std::int32_t>(printable_run({text_, static_cast<std::size_t>(to)}, static_cast<std::size_t>(from)));
+            if (from == to) return -1;
+            if (text_[from] == c) return from;
+        }
         const void* hit = std::memchr(text_ + from, c, static_cast<std::size_t>(to - from));
         return hit ? static_cast<std::int32_t>(static_cast<const char*>(hit) - text_) : -1;
     }
@@ -37,11 +46,13 @@ bool terminator_in(const Text& text, std::int32_t p) {
            text.at(p + 3) == '\n';
 }
 
-template <typename Text>
-void line_starts(const Text& text, std::int32_t start, std::vector<std::int32_t>& starts) {
-    starts.assign(1, start);
+// Calls `on_line(offset)` for each line start of the entry at `start`; what
+// it returns is how many bytes from there it knows to be printable, which
+// the search for the line's end passes over.
+template <typename Text, typename OnLine>
+void for_each_line_start(const Text& text, std::int32_t start, OnLine on_line) {
     const std::int32_t length = text.length();
-    std::int32_t p = start;
+    std::int32_t p = start + on_line(start);
     while (p + 1 < length) {
         const std::int32_t q = text.find('\r', p, length - 1);
         if (q < 0) break;
@@ -50,9 +61,18 @@ void line_starts(const Text& text, std::int32_t start, std::vector<std::int32_t>
             continue;
         }
         if (terminator_in(text, q)) break;
-        if (q + 2 < length && static_cast<std::uint8_t>(text.at(q + 2)) >= 32) starts.push_back(q + 2);
         p = q + 2;
+        if (p < length && static_cast<std::uint8_t>(text.at(p)) >= 32) p += on_line(p);
     }
+}
+
+template <typename Text>
+void line_starts(const Text& text, std::int32_t start, std::vector<std::int32_t>& starts) {
+    starts.clear();
+    for_each_line_start(text, start, [&starts](std::int32_t line) {
+        starts.push_back(line);
+        return 0;
+    });
 }
 
 // The end of the first entry terminator that starts at or after `from` and
@@ -87,8 +107,13 @@ std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length
     return starts;
 }
 
-void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts) {
-    line_starts(PlainText(text, length), start, starts);
+void scan_line_texts(std::string_view entry, std::vector<std::string_view>& lines) {
+    lines.clear();
+    for_each_line_start(PlainText(entry.data(), static_cast<std::int32_t>(entry.size())), 0, [&](std::int32_t line) {
+        const auto at = static_cast<std::size_t>(line);
+        lines.push_back(entry.substr(at, printable_run(entry, at)));
+        return static_cast<std::int32_t>(lines.back().size());
+    });
 }
 
 std::vector<std::int32_t> scan_line_starts(const SplitText& text, std::int32_t start) {

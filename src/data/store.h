@@ -96,9 +96,10 @@ std::size_t scan_text(ScanKernel kernel, char* text, std::int32_t length, std::i
 // entry's terminator or the text end.
 std::vector<std::int32_t> scan_line_starts(const char* text, std::int32_t length, std::int32_t start);
 std::vector<std::int32_t> scan_line_starts(const SplitText& text, std::int32_t start);
-// The same into `starts` (replacing what it held), for a caller that scans
+// The text of each of those lines of `entry` up to its first control
+// character, into `lines` (replacing what it held), for a caller that reads
 // many entries with one vector.
-void scan_line_starts(const char* text, std::int32_t length, std::int32_t start, std::vector<std::int32_t>& starts);
+void scan_line_texts(std::string_view entry, std::vector<std::string_view>& lines);
 
 // Which book a text belongs to: the file's name and password (the file
 // commands keep them) with the window title and `modified` of the store.

@@ -38,7 +38,6 @@ bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_alnum(char c) { return is_digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -288,22 +287,24 @@ ContactMapping::ContactMapping(const Settings& settings) : separators_(settings.
             postal_lines_.push_back(line);
     }
     for (const RoleLabel& r : role_labels) {
-        Label& label = labels_[static_cast<std::size_t>(r.role)];
+        std::string& label = labels_[static_cast<std::size_t>(r.role)];
         const std::string_view configured =
             r.slot >= 0 ? text_of(settings.text_pre_definitions[static_cast<std::size_t>(r.slot)]) : r.default_text;
-        label.text = std::string(key_of(configured).empty() ? r.default_text : configured);
+        label = std::string(key_of(configured).empty() ? r.default_text : configured);
         // The default label is understood too, so entries typed before the
         // labels were changed still read.
-        for (std::string_view key : {key_of(label.text), key_of(r.default_text)})
-            if (std::find(label.keys.begin(), label.keys.end(), key) == label.keys.end())
-                label.keys.emplace_back(key);
-        if (r.role == Role::url) label.keys.emplace_back("https://");
+        const auto add_key = [&](std::string_view key) {
+            const auto same = [&](const Key& k) { return k.role == r.role && k.text == key; };
+            if (std::none_of(keys_.begin(), keys_.end(), same)) keys_.push_back({std::string(key), r.role});
+        };
+        add_key(key_of(label));
+        add_key(key_of(r.default_text));
+        if (r.role == Role::url) add_key("https://");
     }
-    for (const Label& label : labels_)
-        for (const std::string& key : label.keys) {
-            key_starts_[static_cast<unsigned char>(ascii_lower(key.front()))] = true;
-            key_starts_[static_cast<unsigned char>(ascii_upper(key.front()))] = true;
-        }
+    const auto group_of = [](const Key& k) { return static_cast<unsigned char>(ascii_lower(k.text.front())); };
+    std::stable_sort(keys_.begin(), keys_.end(), [&](const Key& a, const Key& b) { return group_of(a) < group_of(b); });
+    for (const Key& key : keys_) ++key_groups_[group_of(key) + 1u];
+    for (std::size_t c = 1; c < key_groups_.size(); ++c) key_groups_[c] += key_groups_[c - 1];
     const std::string_view address = text_of(settings.text_pre_definitions[address_slot]);
     address_label_ = std::string(key_of(address).empty() ? default_address_label : address);
 }
@@ -322,14 +323,11 @@ std::string_view ContactMapping::url_value(std::string_view key, std::string_vie
 }
 
 ContactMapping::Role ContactMapping::role_of(std::string_view line, std::string_view& value) {
-    if (!may_be_labelled(line)) return Role::none;
-    for (std::size_t r = 0; r < role_count; ++r) {
-        for (const std::string& key : labels_[r].keys) {
-            if (!starts_with_key(line, key)) continue;
-            const std::string_view rest = line.substr(key.size());
-            value = static_cast<Role>(r) == Role::url ? url_value(key, rest) : trim(rest);
-            return static_cast<Role>(r);
-        }
+    for (const Key& key : keys_for(line)) {
+        if (!starts_with_key(line, key.text)) continue;
+        const std::string_view rest = line.substr(key.text.size());
+        value = key.role == Role::url ? url_value(key.text, rest) : trim(rest);
+        return key.role;
     }
     return Role::none;
 }
@@ -353,9 +351,10 @@ void ContactMapping::read_heading(std::string_view heading, Contact& contact) co
     const auto cut = std::find_if(heading.begin(), heading.end(),
                                   [&](char c) { return is_separator_[static_cast<unsigned char>(c)]; });
     const std::string_view name = trim(heading.substr(0, static_cast<std::size_t>(cut - heading.begin())));
-    const std::size_t blank = name.find(' ');
+    // A loop, not a library search: names are a few letters long.
+    const auto blank = static_cast<std::size_t>(std::find(name.begin(), name.end(), ' ') - name.begin());
     contact.family_name.assign(name.substr(0, blank));
-    if (blank != std::string_view::npos) contact.given_names.assign(trim(name.substr(blank + 1)));
+    if (blank < name.size()) contact.given_names.assign(trim(name.substr(blank + 1)));
     // The display name as the address field writes it with swapped names.
     contact.formatted_name = contact.given_names;
     if (!contact.formatted_name.empty()) contact.formatted_name += ' ';
@@ -389,29 +388,24 @@ void read_postal_line(std::size_t k, std::string_view text, PostalAddress& addre
 
 void ContactMapping::read_entry(std::string_view entry, Contact& contact) {
     contact.clear();
-    scan_line_starts(entry.data(), static_cast<std::int32_t>(entry.size()), 0, starts_);
-    entry_lines_.clear();
-    for (const std::int32_t at : starts_) {
-        const auto start = static_cast<std::size_t>(at);
-        entry_lines_.push_back(entry.substr(start, printable_run(entry, start)));
-    }
+    scan_line_texts(entry, entry_lines_);
     const std::size_t count = entry_lines_.size();
     read_heading(count > 0 ? entry_lines_[0] : std::string_view{}, contact);
 
     // The postal lines are among the unlabelled lines right below the heading.
-    std::string_view value;
-    std::size_t block_end = 1;
-    while (block_end < count && role_of(entry_lines_[block_end], value) == Role::none) ++block_end;
+    bool in_block = true;
     PostalAddress& address = contact.addresses.add();
     lines_.clear();
     for (std::size_t i = 1; i < count; ++i) {
         const std::string_view line = entry_lines_[i];
+        std::string_view value;
+        const Role role = role_of(line, value);
+        in_block = in_block && role == Role::none;
         const auto postal = std::find(postal_lines_.begin(), postal_lines_.end(), static_cast<int>(i));
-        if (i < block_end && postal != postal_lines_.end()) {
+        if (in_block && postal != postal_lines_.end()) {
             read_postal_line(static_cast<std::size_t>(postal - postal_lines_.begin()), trim(line), address);
             continue;
         }
-        const Role role = role_of(line, value);
         if (role == Role::none || !take_labelled(contact, role, value)) lines_.add(line);
     }
     if (address.empty()) contact.addresses.remove_last();
@@ -471,7 +465,7 @@ void ContactMapping::normalise(Contact& contact) {
     }
     if (!all_blank(contact.unreadable_birthday)) {
         std::string& line = lines_.add();
-        line = labels_[static_cast<std::size_t>(Role::birthday)].text;
+        line = labels_[static_cast<std::size_t>(Role::birthday)];
         line += trim(contact.unreadable_birthday);
         make_single_line(line);
     }
@@ -498,14 +492,14 @@ void ContactMapping::append_line(std::string_view text) {
 }
 
 void ContactMapping::append_labelled_text(Role role, std::string_view value, std::string& out) const {
-    out += labels_[static_cast<std::size_t>(role)].text;
+    out += labels_[static_cast<std::size_t>(role)];
     if (role == Role::url) out += '"';
     out += value;
     if (role == Role::url) out += '"';
 }
 
 void ContactMapping::append_birthday_text(const Birthday& date, std::string& out) const {
-    out += labels_[static_cast<std::size_t>(Role::birthday)].text;
+    out += labels_[static_cast<std::size_t>(Role::birthday)];
     append_two_digits(out, date.day);
     out += '.';
     append_two_digits(out, date.month);

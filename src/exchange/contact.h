@@ -19,6 +19,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -154,9 +155,10 @@ public:
     void append_birthday_text(const Birthday& date, std::string& out) const;
 
 private:
-    struct Label {
-        std::string text;                // written in front of a value, e.g. "PhoneNumber: "
-        std::vector<std::string> keys;   // recognised at a line's start (without trailing blanks)
+    // What a line may begin with to carry a role (a label without its trailing blanks).
+    struct Key {
+        std::string text;
+        Role role;
     };
 
     // The role of a line that begins with a label, and in `value` what
@@ -166,10 +168,15 @@ private:
     // (an empty value, a second or unreadable birthday): the line is a note.
     bool take_labelled(Contact& contact, Role role, std::string_view value);
     void read_heading(std::string_view heading, Contact& contact) const;
-    // Whether `line` can begin with a label at all (one test on its first byte).
-    bool may_be_labelled(std::string_view line) const {
-        return !line.empty() && key_starts_[static_cast<unsigned char>(line.front())];
+    // The keys `line` may begin with: those with its first letter.
+    std::span<const Key> keys_for(std::string_view line) const {
+        if (line.empty()) return {};
+        const auto c = static_cast<unsigned char>(line.front());
+        const auto group = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        return std::span<const Key>(keys_).subspan(key_groups_[group], key_groups_[group + 1u] - key_groups_[group]);
     }
+    // Whether `line` can begin with a label at all (one test on its first byte).
+    bool may_be_labelled(std::string_view line) const { return !keys_for(line).empty(); }
     bool has_labelled_lines(const Contact& contact) const;
     // Appends `text` to the body without separators, each run of blanks as
     // one blank and none at the start of the name begun at `name_start`;
@@ -190,8 +197,11 @@ private:
     char heading_separator_ = '\0';          // the first separator, in front of the heading's phone
 
     std::vector<int> postal_lines_;  // line numbers (0 is the heading) of street, locality, country
-    std::array<Label, role_count> labels_;
-    std::array<bool, 256> key_starts_{};  // the bytes a label key can begin with
+    std::array<std::string, role_count> labels_;  // written in front of a value, e.g. "PhoneNumber: "
+    // Grouped by first letter (in lower case), each group in the order of
+    // the roles: the first key a line begins with gives its role.
+    std::vector<Key> keys_;
+    std::array<std::size_t, 257> key_groups_{};  // the keys of first letter c: [key_groups_[c], key_groups_[c + 1])
     std::string address_label_;      // in front of a further postal address kept as a note
     // Scratch space kept from entry to entry.
     std::string body_;
@@ -199,7 +209,6 @@ private:
     std::string value_;
     std::string place_;
     TextList lines_;
-    std::vector<std::int32_t> starts_;
     std::vector<std::string_view> entry_lines_;  // of the entry being read
 };
 
