@@ -531,14 +531,34 @@ constexpr ByteForms url_forms = utf8_forms("\\", '\\', "\\");
 
 VcardWriter::VcardWriter(VcardVersion version) : v4_(version == VcardVersion::v4) {}
 
+std::size_t VcardWriter::most_bytes(const Contact& c) {
+    // A line's name, colon and separators take at most 25 bytes, its value
+    // three a byte (UTF-8 or an escape), its folds three every 74 and its
+    // end two: at most 32 a line and four a value byte.
+    std::size_t values = c.formatted_name.size() + c.family_name.size() + c.given_names.size();
+    std::size_t lines = 4;  // FN, N, BDAY and NOTE
+    for (const TextList* list : {&c.phones, &c.faxes, &c.emails, &c.urls, &c.organisations, &c.titles}) {
+        for (const std::string& v : *list) values += v.size();
+        lines += list->size();
+    }
+    for (const std::string& note : c.notes) values += note.size() + 2;  // and the "\\n" in front
+    for (const PostalAddress& a : c.addresses)
+        values += a.street.size() + a.locality.size() + a.postal_code.size() + a.country.size();
+    lines += c.addresses.size();
+    return 64 + 32 * lines + 4 * values;  // 64: BEGIN, VERSION and END
+}
+
 void VcardWriter::append(const Contact& c, std::string& out) {
-    out_ = &out;
-    out += v4_ ? "BEGIN:VCARD\r\nVERSION:4.0\r\n" : "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+    // The card is written in place, in room for the most it can take.
+    const std::size_t old = out.size();
+    out.resize(old + most_bytes(c));
+    w_ = out.data() + old;
+    put(v4_ ? "BEGIN:VCARD\r\nVERSION:4.0\r\n" : "BEGIN:VCARD\r\nVERSION:3.0\r\n");
     property("FN", c.formatted_name);
     start("N");
     component(c.family_name, false);
     component(c.given_names, true);
-    out += ";;;";
+    put(";;;");
     emit();
     for (const std::string& v : c.phones) property(v4_ ? "TEL;TYPE=voice" : "TEL;TYPE=VOICE", v);
     for (const std::string& v : c.faxes) property(v4_ ? "TEL;TYPE=fax" : "TEL;TYPE=FAX", v);
@@ -555,21 +575,27 @@ void VcardWriter::append(const Contact& c, std::string& out) {
     if (!c.notes.empty()) {
         start("NOTE");
         for (std::size_t i = 0; i < c.notes.size(); ++i) {
-            if (i > 0) out += "\\n";
+            if (i > 0) put("\\n");
             escape(c.notes[i], note_forms);
         }
         emit();
     }
-    out += "END:VCARD\r\n";
+    put("END:VCARD\r\n");
+    out.resize(static_cast<std::size_t>(w_ - out.data()));
+}
+
+void VcardWriter::put(std::string_view text) {
+    std::memcpy(w_, text.data(), text.size());
+    w_ += text.size();
 }
 
 void VcardWriter::start(std::string_view name) {
-    line_start_ = out_->size();
-    *out_ += name;
-    *out_ += ':';
+    line_start_ = w_;
+    put(name);
+    *w_++ = ':';
 }
 
-void VcardWriter::escape(std::string_view value, const ByteForms& forms) { append_in_forms(value, forms, *out_); }
+void VcardWriter::escape(std::string_view value, const ByteForms& forms) { w_ = put_in_forms(value, forms, w_); }
 
 void VcardWriter::property(std::string_view name, std::string_view value) {
     start(name);
@@ -578,7 +604,7 @@ void VcardWriter::property(std::string_view name, std::string_view value) {
 }
 
 void VcardWriter::component(std::string_view value, bool semicolon_first) {
-    if (semicolon_first) *out_ += ';';
+    if (semicolon_first) *w_++ = ';';
     escape(value, text_forms);
 }
 
@@ -588,42 +614,49 @@ void VcardWriter::birthday(const Birthday& d) {
                       ? std::snprintf(date, sizeof date, v4_ ? "%04d%02d%02d" : "%04d-%02d-%02d", d.year, d.month, d.day)
                       : std::snprintf(date, sizeof date, v4_ ? "--%02d%02d" : "--%02d-%02d", d.month, d.day);
     start("BDAY");
-    out_->append(date, static_cast<std::size_t>(n));
+    put(std::string_view(date, static_cast<std::size_t>(n)));
     emit();
 }
 
 void VcardWriter::address(const PostalAddress& a) {
     start("ADR");
-    *out_ += ";;";
+    put(";;");
     component(a.street, false);
     component(a.locality, true);
-    *out_ += ';';  // no region: it stays with the locality
+    *w_++ = ';';  // no region: it stays with the locality
     component(a.postal_code, true);
     component(a.country, true);
     emit();
 }
 
 void VcardWriter::emit() {
-    std::string& out = *out_;
-    if (out.size() - line_start_ > fold_octets) fold();
-    out += "\r\n";
+    if (static_cast<std::size_t>(w_ - line_start_) > fold_octets) fold();
+    put("\r\n");
 }
 
 void VcardWriter::fold() {
-    std::string& out = *out_;
-    line_.assign(out, line_start_);
-    out.resize(line_start_);
-    std::string_view rest = line_;
+    // Where the pieces end, never inside a UTF-8 sequence; then the pieces
+    // move back to make room for the line breaks, the last first, so the
+    // line is folded where it stands.
+    cuts_.clear();
+    char* at = line_start_;
     std::size_t room = fold_octets;
-    while (rest.size() > room) {
-        std::size_t cut = room;
-        while (cut > 1 && (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80) --cut;
-        out.append(rest.data(), cut);
-        out += "\r\n ";
-        rest.remove_prefix(cut);
+    while (static_cast<std::size_t>(w_ - at) > room) {
+        char* cut = at + room;
+        while (cut > at + 1 && (static_cast<unsigned char>(*cut) & 0xC0) == 0x80) --cut;
+        cuts_.push_back(cut);
+        at = cut;
         room = fold_octets - 1;
     }
-    out += rest;
+    char* end = w_;
+    w_ += 3 * cuts_.size();
+    for (std::size_t k = cuts_.size(); k-- > 0;) {
+        char* cut = cuts_[k];
+        char* to = cut + 3 * (k + 1);
+        std::memmove(to, cut, static_cast<std::size_t>(end - cut));
+        std::memcpy(to - 3, "\r\n ", 3);
+        end = cut;
+    }
 }
 
 ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink) {

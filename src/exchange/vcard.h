@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/contact.h"
 #include "exchange/text_code.h"
@@ -48,9 +49,10 @@ public:
     void append(const Contact& contact, std::string& out);
 
 private:
+    static std::size_t most_bytes(const Contact& contact);
+    void put(std::string_view text);
     void start(std::string_view name);
-    // Appends `value` as UTF-8 to the line, a backslash in front of each
-    // of the characters `escaped` (a line end as "\n").
+    // Writes `value` in `forms`: UTF-8, with the escapes of the place it is in.
     void escape(std::string_view value, const ByteForms& forms);
     void property(std::string_view name, std::string_view value);
     void component(std::string_view value, bool semicolon_first);
@@ -62,9 +64,9 @@ private:
     void fold();
 
     bool v4_;
-    std::string* out_ = nullptr;
-    std::size_t line_start_ = 0;  // where the line being written begins in *out_
-    std::string line_;            // a long line while it is folded
+    char* w_ = nullptr;           // where the card goes on, in room made for it
+    char* line_start_ = nullptr;  // where the line being written begins
+    std::vector<char*> cuts_;     // where a long line is folded
 };
 
 // One card, for a caller that writes only a few.

@@ -291,6 +291,28 @@ TEST(VcardWriter, Version4And3InUtf8FoldedAt75Octets) {
     }
 }
 
+TEST(VcardWriter, TheCostliestValuesFitTheRoomTheCardIsWrittenIn) {
+    // Three UTF-8 bytes for every byte with a fold every 25 characters, and
+    // one-letter notes with an escape between each: a card is written in
+    // room made for it first, and a shortfall would cut or garble it.
+    std::string euros;
+    for (int k = 0; k < 2000; ++k) euros += "\xE2\x82\xAC";
+    Contact name;
+    name.family_name = std::string(2000, '\x80');
+    std::string card;
+    append_vcard(name, VcardVersion::v4, card);
+    EXPECT_EQ(unfolded(card, "N"), euros + ";;;;");
+    EXPECT_TRUE(card.ends_with("\r\nEND:VCARD\r\n"));
+
+    Contact notes;
+    for (int k = 0; k < 300; ++k) notes.notes.add("\x80");
+    card.clear();
+    append_vcard(notes, VcardVersion::v3, card);
+    std::string joined = "\xE2\x82\xAC";
+    for (int k = 1; k < 300; ++k) joined += "\\n\xE2\x82\xAC";
+    EXPECT_EQ(unfolded(card, "NOTE"), joined);
+}
+
 TEST(CsvWriter, TheMailProgramsColumnsInUtf8WithByteOrderMark) {
     const Settings settings = default_settings(LogFont{});
     ContactMapping mapping(settings);
