@@ -597,23 +597,23 @@ void append_csv_header(std::string& out) {
     append_record(export_columns, out);
 }
 
-void append_csv_row(const Contact& c, const ContactMapping& mapping, std::string& out) {
+void CsvWriter::append(const Contact& c, std::string& out) {
     static const PostalAddress no_address;
     const PostalAddress& a = c.addresses.empty() ? no_address : c.addresses[0];
-    std::string birthday;
+    char date[16];
+    std::size_t date_length = 0;
     if (c.birthday.known()) {
-        char date[16];
         const int n = c.birthday.year != 0
                           ? std::snprintf(date, sizeof date, "%04d-%02d-%02d", c.birthday.year, c.birthday.month, c.birthday.day)
                           : std::snprintf(date, sizeof date, "--%02d-%02d", c.birthday.month, c.birthday.day);
-        birthday.assign(date, static_cast<std::size_t>(n));
+        date_length = static_cast<std::size_t>(n);
     }
     // What has no column of its own: labelled lines in front of the notes.
-    std::string notes;
+    notes_.clear();
     const auto overflow = [&](Role role, const TextList& list, std::size_t columns) {
         for (std::size_t k = columns; k < list.size(); ++k) {
-            if (!notes.empty()) notes += "\r\n";
-            mapping.append_labelled_text(role, list[k], notes);
+            if (!notes_.empty()) notes_ += "\r\n";
+            mapping_.append_labelled_text(role, list[k], notes_);
         }
     };
     overflow(Role::phone, c.phones, 3);
@@ -623,17 +623,21 @@ void append_csv_row(const Contact& c, const ContactMapping& mapping, std::string
     overflow(Role::organisation, c.organisations, 1);
     overflow(Role::title, c.titles, 1);
     for (const std::string& line : c.notes) {
-        if (!notes.empty()) notes += "\r\n";
-        notes += line;
+        if (!notes_.empty()) notes_ += "\r\n";
+        notes_ += line;
     }
     const std::array<std::string_view, export_columns.size()> fields = {
         c.given_names, c.family_name, nth(c.emails, 0),
         nth(c.phones, 2),  // Business Phone
         nth(c.phones, 0),  // Home Phone: the one in the heading
         nth(c.phones, 1),  // Mobile Phone
-        nth(c.faxes, 0), a.street, a.locality, a.postal_code, a.country, birthday,
-        nth(c.organisations, 0), nth(c.titles, 0), nth(c.urls, 0), notes};
+        nth(c.faxes, 0), a.street, a.locality, a.postal_code, a.country, std::string_view(date, date_length),
+        nth(c.organisations, 0), nth(c.titles, 0), nth(c.urls, 0), notes_};
     append_record(fields, out);
+}
+
+void append_csv_row(const Contact& contact, const ContactMapping& mapping, std::string& out) {
+    CsvWriter(mapping).append(contact, out);
 }
 
 }  // namespace lumo

@@ -32,9 +32,22 @@ ReadCounts read_csv(std::string_view bytes, const ContactSink& sink);
 // The byte order mark and the header line.
 void append_csv_header(std::string& out);
 
-// One row for `contact`. Values beyond the columns (a fourth phone, a
-// second e-mail address, ...) go into the notes as the labelled lines of
-// an entry, so that reading the file again puts them back in their places.
+// Writes rows; it keeps its working memory from row to row.
+class CsvWriter {
+public:
+    explicit CsvWriter(const ContactMapping& mapping) : mapping_(mapping) {}
+    // Appends one row for `contact`. Values beyond the columns (a fourth
+    // phone, a second e-mail address, ...) go into the notes as the labelled
+    // lines of an entry, so that reading the file again puts them back in
+    // their places.
+    void append(const Contact& contact, std::string& out);
+
+private:
+    const ContactMapping& mapping_;
+    std::string notes_;
+};
+
+// One row, for a caller that writes only a few.
 void append_csv_row(const Contact& contact, const ContactMapping& mapping, std::string& out);
 
 }  // namespace lumo

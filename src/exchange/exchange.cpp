@@ -210,6 +210,7 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
     if (format == ExportFormat::csv) append_csv_header(out);
     ContactMapping mapping(settings);
     VcardWriter cards(format == ExportFormat::vcard3 ? VcardVersion::v3 : VcardVersion::v4);
+    CsvWriter rows(mapping);
     Contact contact;
     const std::string_view text = store.text_view();
     const std::int32_t last = std::min(span.last, store.entry_count() - 1);
@@ -218,7 +219,7 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
         const auto end = static_cast<std::size_t>(store.entry_start(k + 1));
         mapping.read_entry(text.substr(start, end - start), contact);
         if (contact.empty()) continue;
-        if (format == ExportFormat::csv) append_csv_row(contact, mapping, out);
+        if (format == ExportFormat::csv) rows.append(contact, out);
         else cards.append(contact, out);
         if (out.size() >= piece) {
             if (!put(out)) return false;
