@@ -54,6 +54,16 @@ std::size_t printable_run(std::string_view s, std::size_t from, std::size_t most
     return i - from;
 }
 
+const char* find_byte(const char* begin, const char* end, char c) {
+    if (begin >= end) return nullptr;
+    if (static_cast<unsigned char>(c) < 32) {
+        if (*begin != c) begin += printable_run({begin, static_cast<std::size_t>(end - begin)}, 0);
+        if (begin == end) return nullptr;
+        if (*begin == c) return begin;
+    }
+    return static_cast<const char*>(std::memchr(begin, c, static_cast<std::size_t>(end - begin)));
+}
+
 std::string clean_text(std::string_view raw) {
     std::string out;
     out.reserve(raw.size() + raw.size() / 2 + 1);

@@ -20,6 +20,11 @@ struct ViewState;
 // of text before the next control byte.
 std::size_t printable_run(std::string_view text, std::size_t from, std::size_t most = SIZE_MAX);
 
+// The first `c` in [begin, end), or null. A control byte (a line end) is
+// sought past the printable run in front of it first, without a library
+// call: lines are short, and most often it is the byte the run stops at.
+const char* find_byte(const char* begin, const char* end, char c);
+
 // Empty lines become a line holding one blank (also a final line end, which
 // opens a new blank line); control bytes other than CR and LF become blanks.
 // The input ends at its first NUL. The result never holds CR LF CR LF and

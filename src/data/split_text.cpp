@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "data/paste.h"
+
 namespace lumo {
 
 SplitText::SplitText(TextBuffer block, std::int32_t length)
@@ -26,16 +28,13 @@ std::int32_t SplitText::find(char c, std::int32_t from, std::int32_t to) const {
     const char* b = block_.data();
     if (from < part1_) {
         const std::int32_t end = std::min(to, part1_);
-        if (from < end) {
-            if (const void* hit = std::memchr(b + from, c, static_cast<std::size_t>(end - from)))
-                return static_cast<std::int32_t>(static_cast<const char*>(hit) - b);
-        }
+        if (const char* hit = find_byte(b + from, b + end, c)) return static_cast<std::int32_t>(hit - b);
         from = part1_;
     }
     if (from >= to) return -1;
     const std::int32_t gap = gap_length();
-    const void* hit = std::memchr(b + from + gap, c, static_cast<std::size_t>(to - from));
-    return hit ? static_cast<std::int32_t>(static_cast<const char*>(hit) - b) - gap : -1;
+    const char* hit = find_byte(b + from + gap, b + to + gap, c);
+    return hit ? static_cast<std::int32_t>(hit - b) - gap : -1;
 }
 
 void SplitText::copy_out(std::int32_t from, std::int32_t to, char* out) const {

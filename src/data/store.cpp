@@ -23,16 +23,8 @@ public:
     char at(std::int32_t p) const { return text_[p]; }
     std::int32_t find(char c, std::int32_t from, std::int32_t to) const {
         if (from >= to) return -1;
-        if (static_cast<unsigned char>(c) < 32) {
-            // A line end is sought, and lines are short: the printable run in
-            // front of it is passed eight bytes at a time, without a call.
-            if (text_[from] != c)
-                from += static_cast<std::int32_t>(printable_run({text_, static_cast<std::size_t>(to)}, static_cast<std::size_t>(from)));
-            if (from == to) return -1;
-            if (text_[from] == c) return from;
-        }
-        const void* hit = std::memchr(text_ + from, c, static_cast<std::size_t>(to - from));
-        return hit ? static_cast<std::int32_t>(static_cast<const char*>(hit) - text_) : -1;
+        const char* hit = find_byte(text_ + from, text_ + to, c);
+        return hit ? static_cast<std::int32_t>(hit - text_) : -1;
     }
 
 private:
