@@ -2,6 +2,7 @@
 #include "exchange/contact.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "data/line_limit.h"
 #include "data/paste.h"
@@ -270,6 +271,12 @@ bool parse_date(std::string_view text, Birthday& date) {
     return true;
 }
 
+std::size_t put_iso_date(const Birthday& d, bool basic, char (&out)[16]) {
+    const int n = d.year != 0 ? std::snprintf(out, sizeof out, basic ? "%04d%02d%02d" : "%04d-%02d-%02d", d.year, d.month, d.day)
+                              : std::snprintf(out, sizeof out, basic ? "--%02d%02d" : "--%02d-%02d", d.month, d.day);
+    return static_cast<std::size_t>(n);
+}
+
 // ---- The mapping ----------------------------------------------------------------
 
 ContactMapping::ContactMapping(const Settings& settings) : separators_(settings.name_separators) {
@@ -320,6 +327,12 @@ std::string_view ContactMapping::url_value(std::string_view key, std::string_vie
         return value_;
     }
     return rest;
+}
+
+std::span<const ContactMapping::Key> ContactMapping::keys_for(std::string_view line) const {
+    if (line.empty()) return {};
+    const auto group = static_cast<unsigned char>(ascii_lower(line.front()));
+    return std::span<const Key>(keys_).subspan(key_groups_[group], key_groups_[group + 1u] - key_groups_[group]);
 }
 
 ContactMapping::Role ContactMapping::role_of(std::string_view line, std::string_view& value) {

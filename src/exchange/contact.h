@@ -100,6 +100,10 @@ struct Birthday {
 // "--03-14", "--0314", "14.03.1970", "14.03.", "3/14/1970", also with a
 // time behind "T". False when `text` is none of them or no valid date.
 bool parse_date(std::string_view text, Birthday& date);
+// Writes `date` as ISO 8601 into `out` ("1970-03-14", or "--03-14" without
+// the year; without the dashes between the parts when `basic`); returns
+// its length.
+std::size_t put_iso_date(const Birthday& date, bool basic, char (&out)[16]);
 // True when `text` is a date that says "none" ("0/0/00", "00.00.0000").
 bool is_empty_date(std::string_view text);
 
@@ -169,12 +173,7 @@ private:
     bool take_labelled(Contact& contact, Role role, std::string_view value);
     void read_heading(std::string_view heading, Contact& contact) const;
     // The keys `line` may begin with: those with its first letter.
-    std::span<const Key> keys_for(std::string_view line) const {
-        if (line.empty()) return {};
-        const auto c = static_cast<unsigned char>(line.front());
-        const auto group = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-        return std::span<const Key>(keys_).subspan(key_groups_[group], key_groups_[group + 1u] - key_groups_[group]);
-    }
+    std::span<const Key> keys_for(std::string_view line) const;
     // Whether `line` can begin with a label at all (one test on its first byte).
     bool may_be_labelled(std::string_view line) const { return !keys_for(line).empty(); }
     bool has_labelled_lines(const Contact& contact) const;

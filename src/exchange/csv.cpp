@@ -601,13 +601,7 @@ void CsvWriter::append(const Contact& c, std::string& out) {
     static const PostalAddress no_address;
     const PostalAddress& a = c.addresses.empty() ? no_address : c.addresses[0];
     char date[16];
-    std::size_t date_length = 0;
-    if (c.birthday.known()) {
-        const int n = c.birthday.year != 0
-                          ? std::snprintf(date, sizeof date, "%04d-%02d-%02d", c.birthday.year, c.birthday.month, c.birthday.day)
-                          : std::snprintf(date, sizeof date, "--%02d-%02d", c.birthday.month, c.birthday.day);
-        date_length = static_cast<std::size_t>(n);
-    }
+    const std::size_t date_length = c.birthday.known() ? put_iso_date(c.birthday, false, date) : 0;
     // What has no column of its own: labelled lines in front of the notes.
     notes_.clear();
     const auto overflow = [&](Role role, const TextList& list, std::size_t columns) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdio>
 #include <cstring>
 
 #include "exchange/text_code.h"
@@ -610,11 +609,9 @@ void VcardWriter::component(std::string_view value, bool semicolon_first) {
 
 void VcardWriter::birthday(const Birthday& d) {
     char date[16];
-    const int n = d.year != 0
-                      ? std::snprintf(date, sizeof date, v4_ ? "%04d%02d%02d" : "%04d-%02d-%02d", d.year, d.month, d.day)
-                      : std::snprintf(date, sizeof date, v4_ ? "--%02d%02d" : "--%02d-%02d", d.month, d.day);
+    const std::size_t length = put_iso_date(d, v4_, date);
     start("BDAY");
-    put(std::string_view(date, static_cast<std::size_t>(n)));
+    put(std::string_view(date, length));
     emit();
 }
 
