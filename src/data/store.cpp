@@ -294,6 +294,7 @@ void Store::reindex_around(std::int32_t at, std::int32_t removed, std::int32_t i
     std::int32_t from = std::max(index_.at(k), at - 3);
     std::int32_t j = k + 1;  // the next old entry start that may still match
     std::vector<std::int32_t> found;
+    scan_inserted(from, at + inserted, found);
     for (;;) {
         while (j <= count && index_.at(j) < at + removed) ++j;
         const std::int32_t end = next_terminator_end(text_, from);
@@ -312,6 +313,31 @@ void Store::reindex_around(std::int32_t at, std::int32_t removed, std::int32_t i
         !index_.reallocate(static_cast<std::int32_t>(std::min(new_count + index_headroom, max_i32)), {}))
         throw std::bad_alloc();
     index_.replace_after(k, old_between, found, delta);
+}
+
+// A long insertion (an import, a paste of many entries) has the terminators
+// inside it found in one pass of the load's scan kernel, from `from` on;
+// `from` moves behind the last. Only those ending before `inserted_end` are
+// taken: no old entry start can meet them there, so reindex_around goes on
+// from the last as if it had found them one by one.
+void Store::scan_inserted(std::int32_t& from, std::int32_t inserted_end, std::vector<std::int32_t>& found) const {
+    constexpr std::int32_t least = 256;
+    constexpr std::int32_t chunk = 8192;
+    const std::string_view before = text_.before_gap();
+    if (inserted_end - from < least || static_cast<std::size_t>(inserted_end) > before.size()) return;
+    // Without a recoding the kernel only reads.
+    char* text = const_cast<char*>(before.data());
+    const ScanKernel kernel = fastest_scan_kernel();
+    std::array<std::int32_t, chunk / 4 + 2> ends;
+    std::int32_t next = from;
+    for (std::int64_t begin = from; begin < inserted_end; begin += chunk) {
+        const auto to = static_cast<std::int32_t>(std::min<std::int64_t>(inserted_end, begin + chunk));
+        const std::size_t n =
+            scan_text(kernel, text, inserted_end, static_cast<std::int32_t>(begin), to, next, nullptr, ends.data());
+        found.insert(found.end(), ends.data(), ends.data() + n);
+    }
+    if (!found.empty() && found.back() == inserted_end) found.pop_back();
+    if (!found.empty()) from = found.back();
 }
 
 // ---- Reindex ------------------------------------------------------------------

@@ -333,6 +333,7 @@ private:
     std::int32_t finish_reindex(std::int32_t count);
     void splice(std::int32_t at, std::int32_t removed, std::string_view bytes);
     void reindex_around(std::int32_t at, std::int32_t removed, std::int32_t inserted);
+    void scan_inserted(std::int32_t& from, std::int32_t inserted_end, std::vector<std::int32_t>& found) const;
     void record_change(std::int32_t at, std::int32_t removed, std::int32_t inserted);
     bool rewind_changes(SplitText& text);
     bool swap_changes();

@@ -591,7 +591,7 @@ TEST(FoldChar, FollowsCharUpperAndTheUmlautRule) {
     EXPECT_EQ(fold_char(0xF6, 3), 0xF6);
 }
 
-// Edits anywhere (making and breaking entry terminators), reads that move
+// Edits anywhere, short and long (making and breaking entry terminators), reads that move
 // the gap, undo swaps and whole rewrites, against a plain string: the text,
 // the entry index and what Undo brings back must be the string's, and the
 // store sound after every step.
@@ -642,7 +642,8 @@ TEST_F(StoreTest, EditsAndUndoAgreeWithAPlainText) {
                 break;
             default: {
                 const std::int32_t removed = std::min<std::int32_t>(static_cast<std::int32_t>(random() % 12), length - at);
-                const std::string bytes = some_bytes(10);
+                // Now and then a long insertion, as an import or a paste of many entries makes.
+                const std::string bytes = some_bytes(random() % 8 == 0 ? 1200 : 10);
                 ASSERT_TRUE(store.replace_text(at, removed, bytes));
                 store.reindex();
                 model.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(removed), bytes);
