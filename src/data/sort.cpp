@@ -7,6 +7,7 @@
 
 #include "data/sort.h"
 #include "data/store.h"
+#include "data/two_halves.h"
 #include "port/ids.h"
 
 namespace lumo {
@@ -44,31 +45,33 @@ std::int32_t sorted_cursor_row(std::span<const std::int32_t> order, const ViewSt
 }
 
 // Copies the entries in `order` one after the other into `out`, then the
-// text behind the last entry, reading across the store's gap.
-void gather(const Store& store, std::span<const std::int32_t> order, char* out) {
+// text behind the last entry, reading across the store's gap, and writes
+// over `order` where each entry now starts, with the end of the last behind
+// them: the new entry index. A big book is copied in two halves at once,
+// the second from where the first ends.
+void gather(const Store& store, std::vector<std::int32_t>& order, char* out) {
     const std::span<const std::int32_t> starts = entry_bounds(store);
-    char* w = out;
-    for (const std::int32_t e : order) {
-        const std::int32_t begin = starts[static_cast<std::size_t>(e)];
-        const std::int32_t end = starts[static_cast<std::size_t>(e) + 1];
-        store.copy_text(begin, end, w);
-        w += end - begin;
+    const std::int32_t first = starts.front();
+    const auto copy_entries = [&](std::size_t begin, std::size_t end, std::int32_t at) {
+        for (std::size_t p = begin; p < end; ++p) {
+            const auto e = static_cast<std::size_t>(order[p]);
+            store.copy_text(starts[e], starts[e + 1], out + (at - first));
+            order[p] = at;
+            at += starts[e + 1] - starts[e];
+        }
+    };
+    if (order.size() < parallel_entries) {
+        copy_entries(0, order.size(), first);
+    } else {
+        std::int32_t second_half_at = first;
+        for (std::size_t p = 0; p < order.size() / 2; ++p)
+            second_half_at += starts[static_cast<std::size_t>(order[p]) + 1] - starts[static_cast<std::size_t>(order[p])];
+        in_two_halves(order.size(), 0, [&](std::size_t begin, std::size_t end) {
+            copy_entries(begin, end, begin == 0 ? first : second_half_at);
+        });
     }
-    store.copy_text(starts.back(), store.text_length(), w);
-}
-
-// The entry starts after gathering in `order`, written over `order` itself
-// (entry count + 1 offsets: 0, every start, the end of the last entry).
-std::vector<std::int32_t> starts_in_order(const Store& store, std::vector<std::int32_t> order) {
-    const std::span<const std::int32_t> starts = entry_bounds(store);
-    std::int32_t at = 0;
-    for (std::int32_t& e : order) {
-        const std::int32_t length = starts[static_cast<std::size_t>(e) + 1] - starts[static_cast<std::size_t>(e)];
-        e = at;
-        at += length;
-    }
-    order.push_back(at);
-    return order;
+    order.push_back(starts.back());
+    store.copy_text(starts.back(), store.text_length(), out + (starts.back() - first));
 }
 
 // Reindexes from the known starts without leaving a trace of modification:
@@ -101,9 +104,8 @@ bool in_order(std::span<const std::int32_t> order) {
 // Writes the entries in `order` into a new text buffer that replaces the old.
 void rearrange(Store& store, std::vector<std::int32_t> order, TextBuffer sorted) {
     gather(store, order, sorted.data());
-    const std::vector<std::int32_t> starts = starts_in_order(store, std::move(order));
     store.adopt_text(std::move(sorted), store.text_length());
-    reindex_unmodified(store, starts);
+    reindex_unmodified(store, order);
 }
 
 void show_sorted_position(Store& store, std::int32_t cursor_row) {

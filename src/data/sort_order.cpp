@@ -41,6 +41,7 @@
 #endif
 
 #include "data/sort.h"
+#include "data/two_halves.h"
 
 namespace lumo {
 namespace {
@@ -94,29 +95,19 @@ int pack_folded(const std::uint8_t* h, std::uint64_t* words) {
 // The folded headings of all entries.
 class HeadingKeys {
 public:
+    // A big book is folded in two halves at once; the second half's
+    // remainders go behind the first's.
     HeadingKeys(const TextParts& text, std::span<const std::int32_t> starts, const FoldTable& fold) {
         const std::size_t count = starts.size() - 1;
         keys_.resize(count);
-        tails_.reserve(count * 4);
-        const auto split = static_cast<std::int32_t>(text.before.size());
-        std::array<char, heading_columns> straddling;
-        for (std::size_t e = 0; e < count; ++e) {
-            // A heading ends inside its entry, at its terminator at the latest.
-            const std::int32_t start = starts[e];
-            const std::int32_t end = std::min(starts[e + 1], start + heading_columns);
-            std::string_view heading;
-            if (end <= split) {
-                heading = text.before.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
-            } else if (start >= split) {
-                heading = text.after.substr(static_cast<std::size_t>(start - split), static_cast<std::size_t>(end - start));
-            } else {
-                const auto first = static_cast<std::size_t>(split - start);
-                text.before.copy(straddling.data(), first, static_cast<std::size_t>(start));
-                text.after.copy(straddling.data() + first, static_cast<std::size_t>(end - split), 0);
-                heading = {straddling.data(), static_cast<std::size_t>(end - start)};
-            }
-            read(keys_[e], heading, fold);
-        }
+        std::vector<std::uint8_t> second_tails;
+        in_two_halves(count, parallel_entries, [&](std::size_t begin, std::size_t end) {
+            read_range(text, starts, fold, begin, end, begin == 0 ? tails_ : second_tails);
+        });
+        if (second_tails.empty()) return;
+        const auto shift = static_cast<std::uint32_t>(tails_.size());
+        for (std::size_t e = count / 2; e < count; ++e) keys_[e].tail += shift;
+        tails_.insert(tails_.end(), second_tails.begin(), second_tails.end());
     }
 
     std::int32_t count() const { return static_cast<std::int32_t>(keys_.size()); }
@@ -178,7 +169,32 @@ private:
 
     const Key& key(std::int32_t e) const { return keys_[static_cast<std::size_t>(e)]; }
 
-    void read(Key& k, std::string_view heading, const FoldTable& fold) {
+    // The keys of entries `begin` to `end`, their remainders into `tails`.
+    void read_range(const TextParts& text, std::span<const std::int32_t> starts, const FoldTable& fold,
+                    std::size_t begin, std::size_t end, std::vector<std::uint8_t>& tails) {
+        tails.reserve((end - begin) * 4);
+        const auto split = static_cast<std::int32_t>(text.before.size());
+        std::array<char, heading_columns> straddling;
+        for (std::size_t e = begin; e < end; ++e) {
+            // A heading ends inside its entry, at its terminator at the latest.
+            const std::int32_t start = starts[e];
+            const std::int32_t stop = std::min(starts[e + 1], start + heading_columns);
+            std::string_view heading;
+            if (stop <= split) {
+                heading = text.before.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(stop - start));
+            } else if (start >= split) {
+                heading = text.after.substr(static_cast<std::size_t>(start - split), static_cast<std::size_t>(stop - start));
+            } else {
+                const auto first = static_cast<std::size_t>(split - start);
+                text.before.copy(straddling.data(), first, static_cast<std::size_t>(start));
+                text.after.copy(straddling.data() + first, static_cast<std::size_t>(stop - split), 0);
+                heading = {straddling.data(), static_cast<std::size_t>(stop - start)};
+            }
+            read(keys_[e], heading, fold, tails);
+        }
+    }
+
+    void read(Key& k, std::string_view heading, const FoldTable& fold, std::vector<std::uint8_t>& tails) {
         const auto* h = reinterpret_cast<const std::uint8_t*>(heading.data());
         const auto n = static_cast<std::int32_t>(heading.size());
         std::int32_t c = 0;
@@ -191,9 +207,9 @@ private:
             for (; c < n && c < packed_bytes && h[c] >= 32; ++c)
                 k.word[c / 8] |= std::uint64_t{fold[h[c]]} << (56 - 8 * (c % 8));
         }
-        k.tail = static_cast<std::uint32_t>(tails_.size());
+        k.tail = static_cast<std::uint32_t>(tails.size());
         if (c == packed_bytes)
-            for (; c < n && h[c] >= 32; ++c) tails_.push_back(fold[h[c]]);
+            for (; c < n && h[c] >= 32; ++c) tails.push_back(fold[h[c]]);
         k.length = static_cast<std::uint8_t>(c);
         if (c == 0 && n > 0) k.control = h[0];
     }
@@ -904,12 +920,14 @@ std::vector<std::int32_t> sorted_entry_order(const TextParts& text, std::span<co
     if (neighbours != nullptr) {
         neighbours->shared.assign(order.size(), 0);
         neighbours->first.resize(order.size());
-        for (std::size_t p = 0; p < order.size(); ++p) {
-            // In a book that was in random order these keys lie anywhere.
-            if (p + 16 < order.size()) keys.prefetch(order[p + 16]);
-            neighbours->first[p] = keys.first(order[p]);
-            if (p > 0) neighbours->shared[p] = keys.shared(order[p - 1], order[p]);
-        }
+        in_two_halves(order.size(), parallel_entries, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t p = begin; p < end; ++p) {
+                // In a book that was in random order these keys lie anywhere.
+                if (p + 16 < end) keys.prefetch(order[p + 16]);
+                neighbours->first[p] = keys.first(order[p]);
+                if (p > 0) neighbours->shared[p] = keys.shared(order[p - 1], order[p]);
+            }
+        });
     }
     return order;
 }

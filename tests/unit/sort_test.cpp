@@ -4,11 +4,13 @@
 // effects (cursor row, modified marker, status text, views, memory failure).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "data/common_prefixes.h"
 #include "data/sort.h"
 #include "data/store.h"
 #include "port/ids.h"
@@ -273,6 +275,60 @@ TEST_F(SortTest, EveryWayOfOrderingMatchesTheInsertionSort) {
                            static_cast<std::int32_t>(input.size()), reinterpret_cast<std::uint8_t*>(out.data()));
             ASSERT_EQ(out, expected) << "seed " << seed << " way " << static_cast<int>(way);
         }
+    }
+}
+
+// A book big enough to be sorted on two threads, its headings all apart
+// (none a prefix of another), so that the order is simply that of the
+// folded headings. Some differ only past their sixteenth byte, where the
+// keys keep the remainders, in both halves; an edit first leaves the gap in the middle. The text,
+// the index and what the type-ahead search is told must all be right.
+TEST_F(SortTest, ABookSortedOnTwoThreadsIsInTheOrderOfItsFoldedHeadings) {
+    std::mt19937 rng(7);
+    const std::string letters = "abcxyzAB\xe4\xc4\xf6\xdf \xfc";
+    std::vector<std::string> headings;
+    std::string input;
+    for (int e = 0; e < 70001; ++e) {
+        std::string h;
+        for (int i = 0; i < 4; ++i) h += letters[rng() % letters.size()];
+        // Every third heading first differs from its neighbours past its sixteenth byte.
+        if (e % 3 == 0) h += std::string(12 + rng() % 20, 'k');
+        h += std::to_string(100000 + e);  // six digits: apart, and none a prefix of another
+        headings.push_back(h);
+        if (e > 0) input += h + "\r\nline " + std::to_string(e) + "\r\n\r\n";
+    }
+    load(input);
+    // The first entry comes in by an edit, which moves the gap to it.
+    ASSERT_TRUE(store.replace_text(0, 0, headings[0] + "\r\nline 0\r\n\r\n"));
+    store.reindex();
+    const auto folded = [](const std::string& h) {
+        std::string f;
+        for (const char c : h) f += static_cast<char>(fold_char(static_cast<std::uint8_t>(c), 2));
+        return f;
+    };
+    std::vector<std::pair<std::string, std::size_t>> expected;
+    for (std::size_t e = 0; e < headings.size(); ++e) expected.emplace_back(folded(headings[e]), e);
+    std::sort(expected.begin(), expected.end());
+
+    sort(store);
+    expect_sound();
+    std::string sorted_text;
+    for (const auto& [key, e] : expected) sorted_text += headings[e] + "\r\nline " + std::to_string(e) + "\r\n\r\n";
+    const std::string got = text();
+    ASSERT_TRUE(got == sorted_text) << "differs from byte "
+                                    << std::mismatch(got.begin(), got.end(), sorted_text.begin(), sorted_text.end()).first - got.begin();
+    // Each heading shares exactly so many folded bytes with the one before.
+    const CommonPrefixes& prefixes = store.heading_prefixes();
+    for (std::size_t p = 1; p < expected.size(); ++p) {
+        const std::string& a = expected[p - 1].first;
+        const std::string& b = expected[p].first;
+        const auto shared = static_cast<std::int32_t>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
+        const auto at = static_cast<std::int32_t>(p);
+        ASSERT_EQ(prefixes.next_at_most(at, shared), at) << p;
+        if (shared > 0) {
+            ASSERT_NE(prefixes.next_at_most(at, shared - 1), at) << p;
+        }
+        ASSERT_EQ(prefixes.next_beginning_with(at, static_cast<std::uint8_t>(b[0])), at) << p;
     }
 }
 
