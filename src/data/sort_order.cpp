@@ -317,50 +317,75 @@ struct Ranks {
     bool strict = true;
 };
 
-// One entry for each distinct folded heading (the first that has it), and
-// for every entry the number of its distinct heading.
-std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector<std::int32_t>& key_of) {
-    const std::int32_t count = keys.count();
-    key_of.assign(static_cast<std::size_t>(count), 0);
-    std::vector<std::int32_t> firsts;
-    // Numbers of distinct headings with their hashes; grows at half full.
+// The distinct folded headings among entries, numbered in the order they
+// come, in a table of their hashes that grows at half full.
+class HeadingNumbers {
+public:
+    explicit HeadingNumbers(const HeadingKeys& keys) : keys_(keys), table_(64) {}
+
+    // The number of e's heading; the next new one when it is the first.
+    std::int32_t number(std::int32_t e, std::uint64_t hash) {
+        const std::size_t s = slot_of(e, hash);
+        if (table_[s].key >= 0) return table_[s].key;
+        const auto key = static_cast<std::int32_t>(firsts_.size());
+        table_[s] = {hash, key};
+        firsts_.push_back(e);
+        if (firsts_.size() * 2 > table_.size()) grow();
+        return key;
+    }
+    // The first entry with each heading, by number.
+    const std::vector<std::int32_t>& firsts() const { return firsts_; }
+    std::vector<std::int32_t> take_firsts() { return std::move(firsts_); }
+
+private:
     struct Slot {
         std::uint64_t hash = 0;
         std::int32_t key = -1;
     };
-    std::vector<Slot> table(64);
-    std::size_t mask = table.size() - 1;
-    auto slot_of = [&](std::int32_t e, std::uint64_t hash) {
+
+    std::size_t slot_of(std::int32_t e, std::uint64_t hash) const {
+        const std::size_t mask = table_.size() - 1;
         std::size_t s = static_cast<std::size_t>(hash) & mask;
-        while (table[s].key >= 0 &&
-               (table[s].hash != hash || !keys.same(firsts[static_cast<std::size_t>(table[s].key)], e)))
+        while (table_[s].key >= 0 &&
+               (table_[s].hash != hash || !keys_.same(firsts_[static_cast<std::size_t>(table_[s].key)], e)))
             s = (s + 1) & mask;
         return s;
-    };
-    for (std::int32_t e = 0; e < count; ++e) {
-        // A book of many equal headings has them next to each other often.
-        if (e > 0 && keys.same(e - 1, e)) {
-            key_of[static_cast<std::size_t>(e)] = key_of[static_cast<std::size_t>(e) - 1];
-            continue;
-        }
-        const std::uint64_t hash = keys.hash(e);
-        const std::size_t s = slot_of(e, hash);
-        if (table[s].key >= 0) {
-            key_of[static_cast<std::size_t>(e)] = table[s].key;
-            continue;
-        }
-        table[s] = {hash, static_cast<std::int32_t>(firsts.size())};
-        key_of[static_cast<std::size_t>(e)] = static_cast<std::int32_t>(firsts.size());
-        firsts.push_back(e);
-        if (firsts.size() * 2 > table.size()) {
-            std::vector<Slot> old(table.size() * 2);
-            old.swap(table);
-            mask = table.size() - 1;
-            for (const Slot& moved : old)
-                if (moved.key >= 0) table[slot_of(firsts[static_cast<std::size_t>(moved.key)], moved.hash)] = moved;
-        }
     }
-    return firsts;
+
+    void grow() {
+        std::vector<Slot> old(table_.size() * 2);
+        old.swap(table_);
+        for (const Slot& moved : old)
+            if (moved.key >= 0) table_[slot_of(firsts_[static_cast<std::size_t>(moved.key)], moved.hash)] = moved;
+    }
+
+    const HeadingKeys& keys_;
+    std::vector<Slot> table_;
+    std::vector<std::int32_t> firsts_;
+};
+
+// One entry for each distinct folded heading (the first that has it), and
+// for every entry the number of its distinct heading. A big book is
+// numbered in two halves at once; the second half's headings then take the
+// first half's numbers, or new ones behind them.
+std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector<std::int32_t>& key_of) {
+    const auto count = static_cast<std::size_t>(keys.count());
+    key_of.assign(count, 0);
+    HeadingNumbers front(keys), back(keys);
+    in_two_halves(count, parallel_entries, [&](std::size_t begin, std::size_t end) {
+        HeadingNumbers& numbers = begin == 0 ? front : back;
+        for (std::size_t e = begin; e < end; ++e) {
+            const auto entry = static_cast<std::int32_t>(e);
+            // A book of many equal headings has them next to each other often.
+            key_of[e] = e > begin && keys.same(entry - 1, entry) ? key_of[e - 1] : numbers.number(entry, keys.hash(entry));
+        }
+    });
+    if (back.firsts().empty()) return front.take_firsts();
+    std::vector<std::int32_t> as_in_front;
+    as_in_front.reserve(back.firsts().size());
+    for (const std::int32_t e : back.firsts()) as_in_front.push_back(front.number(e, keys.hash(e)));
+    for (std::size_t e = count / 2; e < count; ++e) key_of[e] = as_in_front[static_cast<std::size_t>(key_of[e])];
+    return front.take_firsts();
 }
 
 // Numbers the headings; `sorted` receives the entries in lexicographic order
@@ -401,10 +426,12 @@ Ranks rank_headings(const HeadingKeys& keys, std::vector<std::int32_t>& sorted) 
     }
     ranks.lo.resize(key_of.size());
     ranks.hi.resize(key_of.size());
-    for (std::size_t e = 0; e < key_of.size(); ++e) {
-        ranks.lo[e] = key_lo[static_cast<std::size_t>(key_of[e])];
-        ranks.hi[e] = key_hi[static_cast<std::size_t>(key_of[e])];
-    }
+    in_two_halves(key_of.size(), parallel_entries, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t e = begin; e < end; ++e) {
+            ranks.lo[e] = key_lo[static_cast<std::size_t>(key_of[e])];
+            ranks.hi[e] = key_hi[static_cast<std::size_t>(key_of[e])];
+        }
+    });
     return ranks;
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <exception>
-#include <system_error>
 #include <thread>
 
 namespace lumo {
@@ -34,7 +33,8 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
                 helper_failed = std::current_exception();
             }
         });
-    } catch (const std::system_error&) {
+    } catch (...) {
+        // No thread (none left, or no memory for one): the work is the same alone.
         work(std::size_t{0}, count);
         return;
     }
