@@ -60,16 +60,15 @@ void gather(const Store& store, std::vector<std::int32_t>& order, char* out) {
             at += starts[e + 1] - starts[e];
         }
     };
-    if (order.size() < parallel_entries) {
-        copy_entries(0, order.size(), first);
-    } else {
-        std::int32_t second_half_at = first;
-        for (std::size_t p = 0; p < order.size() / 2; ++p)
+    // The second half goes behind the first: summed before either half
+    // writes its starts over `order`.
+    std::int32_t second_half_at = first;
+    if (order.size() >= parallel_entries)
+        for (std::size_t p = 0; p < second_half_begin(order.size()); ++p)
             second_half_at += starts[static_cast<std::size_t>(order[p]) + 1] - starts[static_cast<std::size_t>(order[p])];
-        in_two_halves(order.size(), 0, [&](std::size_t begin, std::size_t end) {
-            copy_entries(begin, end, begin == 0 ? first : second_half_at);
-        });
-    }
+    in_two_halves(order.size(), parallel_entries, [&](std::size_t begin, std::size_t end) {
+        copy_entries(begin, end, begin == 0 ? first : second_half_at);
+    });
     order.push_back(starts.back());
     store.copy_text(starts.back(), store.text_length(), out + (starts.back() - first));
 }

@@ -106,7 +106,7 @@ public:
         });
         if (second_tails.empty()) return;
         const auto shift = static_cast<std::uint32_t>(tails_.size());
-        for (std::size_t e = count / 2; e < count; ++e) keys_[e].tail += shift;
+        for (std::size_t e = second_half_begin(count); e < count; ++e) keys_[e].tail += shift;
         tails_.insert(tails_.end(), second_tails.begin(), second_tails.end());
     }
 
@@ -384,7 +384,7 @@ std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector
     std::vector<std::int32_t> as_in_front;
     as_in_front.reserve(back.firsts().size());
     for (const std::int32_t e : back.firsts()) as_in_front.push_back(front.number(e, keys.hash(e)));
-    for (std::size_t e = count / 2; e < count; ++e) key_of[e] = as_in_front[static_cast<std::size_t>(key_of[e])];
+    for (std::size_t e = second_half_begin(count); e < count; ++e) key_of[e] = as_in_front[static_cast<std::size_t>(key_of[e])];
     return front.take_firsts();
 }
 

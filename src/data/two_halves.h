@@ -12,8 +12,12 @@ namespace lumo {
 // Below this many entries a second thread costs more than it saves.
 inline constexpr std::size_t parallel_entries = std::size_t{1} << 16;
 
-// Calls work(begin, end) for [0, count / 2) here and [count / 2, count) on
-// a helper thread, and returns when both are done. Below `least` items, or
+// Where the second half of `count` items begins: callers that join the
+// halves' results afterwards meet them there.
+constexpr std::size_t second_half_begin(std::size_t count) { return count / 2; }
+
+// Calls work(begin, end) for the first half here and the second on a
+// helper thread, and returns when both are done. Below `least` items, or
 // when no thread can be started, it calls work(0, count) here alone. An
 // exception from either half comes out here once both have ended.
 template <typename Work>
@@ -22,7 +26,7 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
         work(std::size_t{0}, count);
         return;
     }
-    const std::size_t half = count / 2;
+    const std::size_t half = second_half_begin(count);
     std::exception_ptr helper_failed;
     std::thread helper;
     try {
