@@ -3,6 +3,7 @@
 // line past 255 characters), the store stays sound with them appended, and
 // exporting them in every format and importing that again gives the same
 // entries (when no line had to be broken, which no round trip can undo).
+// Reading the file in two halves at once gives what reading it alone gives.
 #pragma once
 
 #include <algorithm>
@@ -57,6 +58,13 @@ inline void check(std::string_view bytes, lumo::ContactFormat format, const lumo
     lumo::append_contact_entries(bytes, format, mapping, entries, counts);
     if (counts.replaced > counts.imported || counts.unreadable < 0) fail("counts out of range");
     const bool short_lines = check_shape(entries, counts.imported);
+    // Read in two halves at once: the same entries and counts.
+    std::string halves;
+    lumo::ImportCounts halves_counts;
+    lumo::append_contact_entries(bytes, format, mapping, halves, halves_counts, 0);
+    if (halves != entries || halves_counts.imported != counts.imported ||
+        halves_counts.unreadable != counts.unreadable || halves_counts.replaced != counts.replaced)
+        fail("reading in two halves differs from reading alone");
 
     lumo::testing::FakePort fake;
     lumo::ViewState views;

@@ -1,6 +1,7 @@
-// Work over many items split in two halves, the second on a helper thread:
-// for the steps of sorting a big book whose halves are independent (folding
-// the headings, copying the entries into place). Two cores halve them.
+// Work split in two, the second part on a helper thread: for the steps of
+// sorting a big book whose halves are independent (folding the headings,
+// copying the entries into place) and for reading a big contacts file. Two
+// cores halve them.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +17,44 @@ inline constexpr std::size_t parallel_entries = std::size_t{1} << 16;
 // halves' results afterwards meet them there.
 constexpr std::size_t second_half_begin(std::size_t count) { return count / 2; }
 
+// Calls first() here and second() on a helper thread at once, and returns
+// when both are done: true. When no thread can be started (none left, or no
+// memory for one) it calls first() alone and returns false: the caller does
+// the second part itself. An exception from either comes out here once
+// both have ended.
+template <typename First, typename Second>
+bool at_once(First&& first, Second&& second) {
+    std::exception_ptr helper_failed;
+    std::thread helper;
+    try {
+        helper = std::thread([&] {
+            try {
+                second();
+            } catch (...) {
+                helper_failed = std::current_exception();
+            }
+        });
+    } catch (...) {
+        first();
+        return false;
+    }
+    std::exception_ptr here_failed;
+    try {
+        first();
+    } catch (...) {
+        here_failed = std::current_exception();
+    }
+    helper.join();
+    if (here_failed) std::rethrow_exception(here_failed);
+    if (helper_failed) std::rethrow_exception(helper_failed);
+    return true;
+}
+
 // Calls work(begin, end) for the first half here and the second on a
-// helper thread, and returns when both are done. Below `least` items, or
-// when no thread can be started, it calls work(0, count) here alone. An
-// exception from either half comes out here once both have ended.
+// helper thread, and returns when both are done. Below `least` items it
+// calls work(0, count) alone; when no thread can be started, the halves one
+// after the other here. An exception from either half comes out here once
+// both have ended.
 template <typename Work>
 void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
     if (count < least) {
@@ -27,30 +62,7 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
         return;
     }
     const std::size_t half = second_half_begin(count);
-    std::exception_ptr helper_failed;
-    std::thread helper;
-    try {
-        helper = std::thread([&] {
-            try {
-                work(half, count);
-            } catch (...) {
-                helper_failed = std::current_exception();
-            }
-        });
-    } catch (...) {
-        // No thread (none left, or no memory for one): the work is the same alone.
-        work(std::size_t{0}, count);
-        return;
-    }
-    std::exception_ptr here_failed;
-    try {
-        work(std::size_t{0}, half);
-    } catch (...) {
-        here_failed = std::current_exception();
-    }
-    helper.join();
-    if (here_failed) std::rethrow_exception(here_failed);
-    if (helper_failed) std::rethrow_exception(helper_failed);
+    if (!at_once([&] { work(std::size_t{0}, half); }, [&] { work(half, count); })) work(half, count);
 }
 
 }  // namespace lumo

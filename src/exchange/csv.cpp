@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "exchange/read_in_halves.h"
 #include "exchange/text_code.h"
 
 namespace lumo {
@@ -233,6 +234,12 @@ public:
         }
     }
 
+    // Where the next record begins.
+    std::size_t at() const { return pos_; }
+    void move_to(std::size_t pos) { pos_ = pos; }
+    // Whether quotes end at line ends since a record was cut off.
+    bool lines_only() const { return lines_only_; }
+
     // The first line of the text (for finding the separator).
     static std::string_view first_line(std::string_view text) {
         return text.substr(0, std::min(text.find_first_of("\r\n"), text.size()));
@@ -339,19 +346,30 @@ int small_number(std::string_view s) {
 
 class CsvReader {
 public:
+    // Leading empty lines before the header are passed over.
     CsvReader(std::string_view text, const ContactSink& sink)
-        : text_(text), utf8_(is_valid_utf8(text)), sink_(sink) {}
+        : text_(text.substr(std::min(text.find_first_not_of("\r\n"), text.size()))),
+          utf8_(is_valid_utf8(text_)),
+          sink_(&sink),
+          rows_(text_, separator_of(RowReader::first_line(text_))) {}
 
     ReadCounts run() {
-        // Leading empty lines before the header are passed over.
-        std::size_t start = 0;
-        while (start < text_.size() && (text_[start] == '\r' || text_[start] == '\n')) ++start;
-        const std::string_view text = text_.substr(start);
-        RowReader rows(text, separator_of(RowReader::first_line(text)));
-        if (rows.next(fields_) != RowReader::Row::read) return counts_;
+        if (read_header()) read_until(std::string_view::npos);
+        return counts_;
+    }
+
+    // False when there is no header (and so nothing to read).
+    bool read_header() {
+        if (rows_.next(fields_) != RowReader::Row::read) return false;
         map_header();
-        for (;;) {
-            const RowReader::Row row = rows.next(fields_);
+        return true;
+    }
+
+    // Reads the rows that begin before `stop`; true when a row begins there
+    // and quotes still end where they close.
+    bool read_until(std::size_t stop) {
+        while (rows_.at() < stop) {
+            const RowReader::Row row = rows_.next(fields_);
             if (row == RowReader::Row::end) break;
             if (row == RowReader::Row::cut_off) {
                 ++counts_.unreadable;
@@ -359,7 +377,36 @@ public:
             }
             read_row();
         }
-        return counts_;
+        return rows_.at() == stop && !rows_.lines_only();
+    }
+    ReadCounts finish() const { return counts_; }
+    const ReadCounts& counts() const { return counts_; }
+
+    // A row near the middle of the rows, where a second reader may begin;
+    // npos when there is none. A row begins behind a line end with an even
+    // number of quotes in front of it (a guess: a quote inside an unquoted
+    // field counts too; the first reader proves it).
+    std::size_t middle_row() const {
+        const std::size_t from = rows_.at();
+        std::size_t split = from + (text_.size() - from) / 2;
+        auto quotes = std::count(text_.begin() + static_cast<std::ptrdiff_t>(from),
+                                 text_.begin() + static_cast<std::ptrdiff_t>(split), '"');
+        for (int line = 0; line < 64; ++line) {
+            const std::size_t end = text_.find('\n', split);
+            if (end == std::string_view::npos || end + 1 >= text_.size()) return std::string_view::npos;
+            quotes += std::count(text_.begin() + static_cast<std::ptrdiff_t>(split),
+                                 text_.begin() + static_cast<std::ptrdiff_t>(end), '"');
+            split = end + 1;
+            if (quotes % 2 == 0) return split;
+        }
+        return std::string_view::npos;
+    }
+    // This reader, its header read, as a second one for the rows from `split`.
+    CsvReader second_from(std::size_t split, const ContactSink& sink) const {
+        CsvReader rest(*this);
+        rest.sink_ = &sink;
+        rest.rows_.move_to(split);
+        return rest;
     }
 
 private:
@@ -478,7 +525,7 @@ private:
             return;
         }
         ++counts_.read;
-        sink_(contact_);
+        (*sink_)(contact_);
     }
 
     static void append_word(std::string& to, std::string_view word, bool in_front) {
@@ -538,7 +585,8 @@ private:
 
     std::string_view text_;
     bool utf8_;
-    const ContactSink& sink_;
+    const ContactSink* sink_;
+    RowReader rows_;
     ReadCounts counts_;
     TextList fields_;
     std::vector<ColumnRole> roles_;
@@ -590,6 +638,19 @@ std::string_view nth(const TextList& list, std::size_t k) { return k < list.size
 ReadCounts read_csv(std::string_view bytes, const ContactSink& sink) {
     std::string storage;
     return CsvReader(text_without_byte_order_mark(bytes, storage), sink).run();
+}
+
+ReadInHalves read_csv_in_halves(std::string_view bytes, const ContactSink& first, const ContactSink& second) {
+    std::string storage;
+    CsvReader whole(text_without_byte_order_mark(bytes, storage), first);
+    if (!whole.read_header()) return {};
+    const std::size_t split = whole.middle_row();
+    if (split == std::string_view::npos) {
+        whole.read_until(std::string_view::npos);
+        return {whole.finish(), {}, false};
+    }
+    CsvReader rest = whole.second_from(split, second);
+    return read_in_halves(whole, rest, split);
 }
 
 void append_csv_header(std::string& out) {

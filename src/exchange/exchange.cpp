@@ -12,6 +12,7 @@
 #include "data/address_file.h"
 #include "data/file_commands.h"
 #include "data/store.h"
+#include "data/two_halves.h"
 #include "exchange/csv.h"
 #include "exchange/text_code.h"
 #include "exchange/vcard.h"
@@ -105,16 +106,53 @@ ContactFormat contact_format(std::string_view file_name, std::string_view bytes)
     return ContactFormat::csv;
 }
 
+namespace {
+
+// Turns the contacts a reader hands on into entries, and counts them.
+class EntryMaker {
+public:
+    EntryMaker(ContactMapping& mapping, std::string& entries)
+        : sink_([this, &mapping, &entries](Contact& contact) {
+              if (!mapping.append_entry(contact, entries)) ++empty_;
+              else if (contact.replaced) ++replaced_;
+          }) {}
+    EntryMaker(const EntryMaker&) = delete;
+    EntryMaker& operator=(const EntryMaker&) = delete;
+
+    const ContactSink& sink() const { return sink_; }
+    // Adds what the reader counted, and what became of its contacts, to `counts`.
+    void add_to(const ReadCounts& read, ImportCounts& counts) const {
+        counts.imported += read.read - empty_;
+        counts.unreadable += read.unreadable + empty_;
+        counts.replaced += replaced_;
+    }
+
+private:
+    std::int32_t empty_ = 0;     // contacts of which no entry is left
+    std::int32_t replaced_ = 0;  // entries with replaced characters
+    ContactSink sink_;
+};
+
+}  // namespace
+
 void append_contact_entries(std::string_view bytes, ContactFormat format, ContactMapping& mapping,
-                            std::string& entries, ImportCounts& counts) {
-    std::int32_t empty = 0;
-    const ContactSink sink = [&](Contact& contact) {
-        if (!mapping.append_entry(contact, entries)) ++empty;
-        else if (contact.replaced) ++counts.replaced;
-    };
-    const ReadCounts read = format == ContactFormat::vcard ? read_vcards(bytes, sink) : read_csv(bytes, sink);
-    counts.imported += read.read - empty;
-    counts.unreadable += read.unreadable + empty;
+                            std::string& entries, ImportCounts& counts, std::size_t two_threads_from) {
+    const bool vcard = format == ContactFormat::vcard;
+    EntryMaker first(mapping, entries);
+    if (bytes.size() < two_threads_from) {
+        first.add_to(vcard ? read_vcards(bytes, first.sink()) : read_csv(bytes, first.sink()), counts);
+        return;
+    }
+    ContactMapping second_mapping = mapping;
+    std::string second_entries;
+    second_entries.reserve(bytes.size() / 2);
+    EntryMaker second(second_mapping, second_entries);
+    const ReadInHalves read = vcard ? read_vcards_in_halves(bytes, first.sink(), second.sink())
+                                    : read_csv_in_halves(bytes, first.sink(), second.sink());
+    first.add_to(read.first, counts);
+    if (!read.second_counts) return;
+    second.add_to(read.second, counts);
+    entries += second_entries;
 }
 
 bool append_entries(Store& store, std::string_view entries) {
@@ -199,32 +237,64 @@ EntrySpan entries_to_export(const Store& store, const ViewState& views) {
             std::clamp(std::max(range.first, range.last), -1, last_entry)};
 }
 
+namespace {
+
+// Turns entries into cards or rows; one for each thread, as each keeps its
+// working memory.
+class ContactWriter {
+public:
+    ContactWriter(const Settings& settings, ExportFormat format)
+        : csv_(format == ExportFormat::csv),
+          mapping_(settings),
+          cards_(format == ExportFormat::vcard3 ? VcardVersion::v3 : VcardVersion::v4),
+          rows_(mapping_) {}
+    ContactWriter(const ContactWriter&) = delete;
+    ContactWriter& operator=(const ContactWriter&) = delete;
+
+    // Appends the contacts of entries `first` to `end` (not included) of `text`.
+    void append(std::string_view text, const Store& store, std::int32_t first, std::int32_t end, std::string& out) {
+        for (std::int32_t k = first; k < end; ++k) {
+            const auto start = static_cast<std::size_t>(store.entry_start(k));
+            const auto stop = static_cast<std::size_t>(store.entry_start(k + 1));
+            mapping_.read_entry(text.substr(start, stop - start), contact_);
+            if (contact_.empty()) continue;
+            if (csv_) rows_.append(contact_, out);
+            else cards_.append(contact_, out);
+        }
+    }
+
+private:
+    bool csv_;
+    ContactMapping mapping_;
+    VcardWriter cards_;
+    CsvWriter rows_;
+    Contact contact_;
+};
+
+}  // namespace
+
 bool export_contacts(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span,
                      const ByteSink& put) {
     if (store.store_released()) return put({});
-    // Handed on in pieces that stay in the cache: a big book never needs its
-    // whole export in memory at once.
-    constexpr std::size_t piece = std::size_t{1} << 16;
-    std::string out;
-    out.reserve(2 * piece);
+    // Handed on a few thousand entries at a time, made on two threads: a
+    // big book never needs its whole export in memory at once.
+    constexpr std::int32_t piece_entries = 4096;
+    std::string out, second_out;
     if (format == ExportFormat::csv) append_csv_header(out);
-    ContactMapping mapping(settings);
-    VcardWriter cards(format == ExportFormat::vcard3 ? VcardVersion::v3 : VcardVersion::v4);
-    CsvWriter rows(mapping);
-    Contact contact;
+    ContactWriter here(settings, format), helper(settings, format);
     const std::string_view text = store.text_view();
-    const std::int32_t last = std::min(span.last, store.entry_count() - 1);
-    for (std::int32_t k = std::max(span.first, 0); k <= last; ++k) {
-        const auto start = static_cast<std::size_t>(store.entry_start(k));
-        const auto end = static_cast<std::size_t>(store.entry_start(k + 1));
-        mapping.read_entry(text.substr(start, end - start), contact);
-        if (contact.empty()) continue;
-        if (format == ExportFormat::csv) rows.append(contact, out);
-        else cards.append(contact, out);
-        if (out.size() >= piece) {
-            if (!put(out)) return false;
-            out.clear();
-        }
+    const std::int32_t end = std::min(span.last, store.entry_count() - 1) + 1;
+    for (std::int32_t first = std::max(span.first, 0); first < end; first += 2 * piece_entries) {
+        const auto count = static_cast<std::size_t>(std::min(end - first, 2 * piece_entries));
+        second_out.clear();
+        in_two_halves(count, 2 * piece_entries, [&](std::size_t begin, std::size_t stop) {
+            const auto from = first + static_cast<std::int32_t>(begin);
+            const auto to = first + static_cast<std::int32_t>(stop);
+            if (begin == 0) here.append(text, store, from, to, out);
+            else helper.append(text, store, from, to, second_out);
+        });
+        if (!put(out) || (!second_out.empty() && !put(second_out))) return false;
+        out.clear();
     }
     return put(out);
 }

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 
+#include "exchange/read_in_halves.h"
 #include "exchange/text_code.h"
 
 namespace lumo {
@@ -280,16 +281,28 @@ public:
     CardReader(std::string_view text, const ContactSink& sink) : text_(text), sink_(sink) {}
 
     ReadCounts run() {
-        bool anything = false;
-        while (pos_ < text_.size()) {
+        read_until(text_.size());
+        return finish();
+    }
+
+    // Reads the lines that begin before `stop`; true when a line begins
+    // there and it finds itself between two cards.
+    bool read_until(std::size_t stop) {
+        while (pos_ < text_.size() && pos_ < stop) {
             const std::string_view line = physical_line();
-            anything = anything || !trim(line).empty();
+            anything_ = anything_ || !trim(line).empty();
             handle_line(line);
         }
+        return pos_ == stop && !in_card_;  // an agent's card lies only inside a card
+    }
+
+    // What was read, the text's end reached.
+    ReadCounts finish() {
         if (in_card_) ++counts_.unreadable;  // cut off
-        if (anything && !seen_card_) counts_.unreadable = 1;  // no vCard at all
+        if (anything_ && !seen_card_) counts_.unreadable = 1;  // no vCard at all
         return counts_;
     }
+    const ReadCounts& counts() const { return counts_; }
 
 private:
     // The next line without its line end; moves behind it.
@@ -504,6 +517,7 @@ private:
     std::size_t pos_ = 0;
     ReadCounts counts_;
     Contact contact_;
+    bool anything_ = false;  // a line that is not blank
     bool in_card_ = false;
     bool seen_card_ = false;
     bool agent_pending_ = false;
@@ -659,6 +673,25 @@ void VcardWriter::fold() {
 ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink) {
     std::string storage;
     return CardReader(text_without_byte_order_mark(bytes, storage), sink).run();
+}
+
+ReadInHalves read_vcards_in_halves(std::string_view bytes, const ContactSink& first, const ContactSink& second) {
+    std::string storage;
+    const std::string_view text = text_without_byte_order_mark(bytes, storage);
+    // The second half begins with a card of its own: a "BEGIN:VCARD" line
+    // behind the middle.
+    constexpr std::string_view begin = "\nBEGIN:VCARD";
+    std::size_t split = text.size() / 2;
+    for (;; ++split) {
+        split = text.find(begin, split);
+        if (split == std::string_view::npos) return {CardReader(text, first).run(), {}, false};
+        const std::string_view after = text.substr(split + begin.size(), 2);
+        if (after == "\r\n" || after.substr(0, 1) == "\n") break;
+    }
+    ++split;
+    CardReader whole(text, first);
+    CardReader rest(text.substr(split), second);
+    return read_in_halves(whole, rest, split);
 }
 
 void append_vcard(const Contact& contact, VcardVersion version, std::string& out) {

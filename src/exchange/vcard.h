@@ -39,6 +39,21 @@ using ContactSink = std::function<void(Contact&)>;
 // memory used is proportional to the largest card.
 ReadCounts read_vcards(std::string_view bytes, const ContactSink& sink);
 
+// A big file read on two threads at once: the contacts in front of a card
+// (or row) near its middle go to the first sink, the rest to the second.
+// What the second read counts only when the first reader, arriving there,
+// stands between two contacts as the second began (`second_counts`);
+// otherwise the first has read on to the end and whatever the second sink
+// received is to be dropped. Either way, the first sink's contacts followed
+// by those counted of the second are exactly what one reader finds.
+struct ReadInHalves {
+    ReadCounts first, second;
+    bool second_counts = false;
+};
+
+// read_vcards on two threads, as above.
+ReadInHalves read_vcards_in_halves(std::string_view bytes, const ContactSink& first, const ContactSink& second);
+
 enum class VcardVersion { v3, v4 };
 
 // Writes cards; it keeps its working memory from card to card.

@@ -65,6 +65,14 @@ void expect_imports(const FileCase& c) {
     EXPECT_EQ(counts.imported, c.counts.imported) << c.what;
     EXPECT_EQ(counts.unreadable, c.counts.unreadable) << c.what;
     EXPECT_EQ(counts.replaced, c.counts.replaced) << c.what;
+    // Read in two halves at once, however small: the same.
+    std::string halves;
+    ImportCounts halves_counts;
+    append_contact_entries(c.bytes, contact_format(c.name, c.bytes), mapping, halves, halves_counts, 0);
+    EXPECT_EQ(halves, entries) << c.what;
+    EXPECT_EQ(halves_counts.imported, counts.imported) << c.what;
+    EXPECT_EQ(halves_counts.unreadable, counts.unreadable) << c.what;
+    EXPECT_EQ(halves_counts.replaced, counts.replaced) << c.what;
 }
 
 TEST(VcardReader, FilesAsPhonesWebMailAndMailProgramsWriteThem) {
@@ -245,6 +253,67 @@ std::string unfolded(std::string_view card, std::string_view property) {
         if (card[end + 2] != ' ') return value;
         at = end + 3;
     }
+}
+
+// A file made of `pieces` picked by `seed`, `count` of them.
+std::string composed(const std::vector<std::string>& pieces, unsigned seed, int count) {
+    std::string out;
+    for (int k = 0; k < count; ++k) {
+        seed = seed * 1103515245u + 12345u;
+        out += pieces[(seed >> 16) % pieces.size()];
+    }
+    return out;
+}
+
+// The entries of every contact handed to the sink, one after the other.
+struct Collected {
+    explicit Collected(const Settings& settings) : mapping(settings) {}
+    ContactMapping mapping;
+    std::string entries;
+    ContactSink sink = [this](Contact& c) { mapping.append_entry(c, entries); };
+};
+
+TEST(ReadingInHalves, GivesWhatOneReaderGivesWhateverLiesAcrossTheMiddle) {
+    // Cards and rows that only seem to begin at a line: a quoted-printable
+    // soft break into a "BEGIN:VCARD" line, an agent's card inside another,
+    // a card cut off, line ends and a fake row inside quotes, a quote in an
+    // unquoted field, a quote never closed.
+    const std::vector<std::string> cards = {
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Plain;Paula;;;\r\nTEL:040 1\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\nVERSION:4.0\nFN:Lena Lf\nN:Lf;Lena;;;\nEND:VCARD\n",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Soft;Break\r\nNOTE;ENCODING=QUOTED-PRINTABLE:one=\r\nBEGIN:VCARD\r\n"
+        "END:VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Boss;Big\r\nAGENT:\r\nBEGIN:VCARD\r\nN:Agent;Secret\r\nEND:VCARD\r\n"
+        "END:VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Cut;Off;;;\r\n",
+        "BEGIN:VCARD\r\nEND:VCARD\r\n",
+        "no card here\r\n"};
+    const std::vector<std::string> rows = {
+        "Paula,Plain,a note\r\n",
+        "Anna,Multi,\"line one\r\nFake,Row,x\r\nend\"\r\n",
+        "Tim,5'10\" Tall,x\r\n",
+        "Open,Quote,\"never closed\r\n",
+        "\r\n",
+        ",,\r\n"};
+    const Settings settings = default_settings(LogFont{});
+    int counted = 0, dropped = 0;
+    for (unsigned seed = 1; seed <= 600; ++seed) {
+        const bool vcard = seed % 2 == 0;
+        const std::string file = vcard ? composed(cards, seed, 2 + static_cast<int>(seed % 11))
+                                       : "First Name,Last Name,Notes\r\n" + composed(rows, seed, 2 + static_cast<int>(seed % 11));
+        Collected one(settings), first(settings), second(settings);
+        const ReadCounts alone = vcard ? read_vcards(file, one.sink) : read_csv(file, one.sink);
+        const ReadInHalves halves = vcard ? read_vcards_in_halves(file, first.sink, second.sink)
+                                          : read_csv_in_halves(file, first.sink, second.sink);
+        (halves.second_counts ? counted : dropped) += 1;
+        const std::string together = first.entries + (halves.second_counts ? second.entries : "");
+        ASSERT_EQ(together, one.entries) << file;
+        ASSERT_EQ(halves.first.read + halves.second.read, alone.read) << file;
+        ASSERT_EQ(halves.first.unreadable + halves.second.unreadable, alone.unreadable) << file;
+    }
+    // Both ways were taken: the guess held, and it failed and was dropped.
+    EXPECT_GT(counted, 100);
+    EXPECT_GT(dropped, 20);
 }
 
 TEST(VcardWriter, Version4And3InUtf8FoldedAt75Octets) {
@@ -435,6 +504,38 @@ TEST_F(ImportExportTest, ExportWritesTheMarkedRangeOrEveryEntryAndNeverChangesTh
     ImportCounts counts;
     append_contact_entries(all, ContactFormat::vcard, mapping, entries, counts);
     EXPECT_EQ(entries, "Zimmer Zoe, 040 9\r\n\r\nAlbrecht Sabine\r\neMail: s@example.de\r\n\r\n");
+}
+
+TEST_F(ImportExportTest, ABigBookGoesOutInPiecesInItsOrderAndComesBackAsItWas) {
+    // Enough entries for pieces made on two threads, and a marked range that
+    // begins and ends inside them.
+    std::string book;
+    for (int k = 0; k < 20000; ++k) book += "Name" + std::to_string(k) + " Given, 040 " + std::to_string(k) + "\r\n\r\n";
+    load(book);
+    const EntrySpan span{7, 19990};
+    const std::string expected = book.substr(static_cast<std::size_t>(store.entry_start(span.first)),
+                                             static_cast<std::size_t>(store.entry_start(span.last + 1) -
+                                                                      store.entry_start(span.first)));
+    for (const ExportFormat format : {ExportFormat::vcard4, ExportFormat::csv}) {
+        std::string bytes;
+        int pieces = 0;
+        ASSERT_TRUE(export_contacts(store, settings, format, span, [&](std::string_view piece) {
+            bytes += piece;
+            ++pieces;
+            return true;
+        }));
+        EXPECT_GT(pieces, 4);
+        ContactMapping mapping(settings);
+        std::string entries;
+        ImportCounts counts;
+        append_contact_entries(bytes, format == ExportFormat::csv ? ContactFormat::csv : ContactFormat::vcard,
+                               mapping, entries, counts, 0);
+        EXPECT_EQ(counts.imported, span.last - span.first + 1);
+        EXPECT_TRUE(entries == expected);
+        // A refused piece ends the export.
+        EXPECT_FALSE(export_contacts(store, settings, format, span, [](std::string_view) { return false; }));
+    }
+    EXPECT_EQ(text(), book);
 }
 
 TEST(ExportDialog, FiltersAndFormats) {
