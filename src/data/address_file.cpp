@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/two_halves.h"
 #include "port/safe_write.h"
 
 namespace lumo {
@@ -53,6 +54,7 @@ public:
         return seek_to(size - static_cast<std::int64_t>(n)) == 0 && read(to, n, got) && got == n &&
                seek_to(back_to) == 0;
     }
+    bool seek(std::int64_t at) { return seek_to(at) == 0; }
     bool close() {
         std::FILE* f = handle_.release();
         return f != nullptr && std::fclose(f) == 0;
@@ -217,7 +219,19 @@ namespace {
 class PieceScanner {
 public:
     PieceScanner(ScanKernel kernel, const EntryEndSink& sink) : kernel_(kernel), sink_(sink) {}
+    // A scanner for the text from `from` on, while another takes the text
+    // before it: it starts behind the first byte from there that is neither
+    // CR nor LF, since no terminator from before can reach past such a byte,
+    // and leaves the bytes up to that start to the other.
+    static PieceScanner behind(ScanKernel kernel, const EntryEndSink& sink, std::int32_t from) {
+        PieceScanner scanner(kernel, sink);
+        scanner.scanned_ = scanner.next_ = from;
+        scanner.seeking_ = true;
+        return scanner;
+    }
+
     void scan_to(char* text, std::int32_t ready, std::int32_t end) {
+        if (seeking_ && !find_start(text, end)) return;
         std::array<std::int32_t, scan_chunk / 4 + 2> ends;
         while (scanned_ < end) {
             const std::int32_t to = scanned_ + std::min(scan_chunk, end - scanned_);
@@ -228,48 +242,148 @@ public:
         }
     }
     std::int32_t count() const { return count_; }
+    // Where the scan began (for a scanner made by behind(), once it ended).
+    std::int32_t start() const { return start_; }
     // Small enough that a chunk is still in the second-level cache when the
     // scan follows the decipher, large enough that the calls cost nothing.
     static constexpr std::int32_t scan_chunk = 32768;
 
 private:
+    bool find_start(const char* text, std::int32_t end) {
+        for (; scanned_ < end; ++scanned_) {
+            if (text[scanned_] == '\r' || text[scanned_] == '\n') continue;
+            start_ = next_ = ++scanned_;
+            seeking_ = false;
+            return true;
+        }
+        start_ = scanned_;
+        return false;
+    }
+
     ScanKernel kernel_;
     const EntryEndSink& sink_;
     std::int32_t count_ = 0;
     std::int32_t scanned_ = 0;
     std::int32_t next_ = 0;
+    std::int32_t start_ = 0;
+    bool seeking_ = false;
 };
+
+// Where the bytes read go and how they are deciphered.
+struct Landing {
+    char* text;
+    std::int32_t first_new;  // where the new bytes, and the key stream, begin
+    const KeyStream* key;    // none for a plain file
+    ScanKernel kernel;
+};
+
+// Deciphers the newly read text[from, to) chunk by chunk, the scanner one
+// chunk behind while the chunk is still in the cache: it scans up to the
+// start of the last chunk (a terminator may reach three bytes into the
+// chunk just made ready, never further).
+void decipher_and_scan(const Landing& at, std::int32_t from, std::int32_t to, PieceScanner& scanner) {
+    for (std::int32_t chunk = from; chunk < to;) {
+        const std::int32_t chunk_end = chunk + std::min(PieceScanner::scan_chunk, to - chunk);
+        if (at.key)
+            at.key->apply(at.text + chunk, static_cast<std::size_t>(chunk_end - chunk),
+                          static_cast<std::size_t>(chunk - at.first_new), at.kernel);
+        scanner.scan_to(at.text, to, std::min(chunk, chunk_end - 3));
+        chunk = chunk_end;
+    }
+}
+
+// Up to `most` bytes from `source` into `to`, asked for `piece` at a time;
+// how many came (fewer only at the end of the file), nothing on an error.
+std::optional<std::size_t> read_share(const TextSource& source, char* to, std::size_t most, std::size_t piece) {
+    std::size_t got = 0;
+    while (got < most) {
+        const std::size_t want = std::min(piece, most - got);
+        const std::optional<std::size_t> n = source(to + got, want);
+        if (!n) return std::nullopt;
+        got += std::min(*n, want);
+        if (*n < want) break;
+    }
+    return got;
+}
+
+// Reads piece by piece, each deciphered and scanned right behind its read.
+std::optional<LoadedText> load_in_order(const Landing& at, std::int32_t ready, std::size_t most,
+                                        const TextSource& source, const EntryEndSink& sink, std::size_t piece) {
+    PieceScanner scanner(at.kernel, sink);
+    for (bool done = false; !done;) {
+        const std::size_t want = std::min(piece, most);
+        const std::optional<std::size_t> got = read_share(source, at.text + ready, want, want);
+        if (!got) return std::nullopt;
+        most -= *got;
+        done = *got < want || most == 0;
+        const std::int32_t end = ready + static_cast<std::int32_t>(*got);
+        decipher_and_scan(at, ready, end, scanner);
+        ready = end;
+        if (done) scanner.scan_to(at.text, ready, ready);
+    }
+    return LoadedText{ready, scanner.count()};
+}
+
+// Reads the two halves of the new bytes at once, one from each source, then
+// deciphers and scans them at once: the second half's entry ends are kept
+// aside and handed to the sink behind the first half's, and the few bytes
+// where the halves meet are scanned last. Two cores halve a big read, most
+// of which is the system handing out new pages.
+std::optional<LoadedText> load_in_halves(const Landing& at, std::int32_t ready, std::size_t most,
+                                         const TextSource& source, const TextSource& second_source,
+                                         const EntryEndSink& sink, std::size_t piece) {
+    const std::size_t first_share = most / 2;
+    const std::int32_t middle = ready + static_cast<std::int32_t>(first_share);
+    std::optional<std::size_t> first, second;
+    both([&] { first = read_share(source, at.text + ready, first_share, piece); },
+         [&] { second = read_share(second_source, at.text + middle, most - first_share, piece); });
+    if (!first) return std::nullopt;
+    // A file that shrank while it was read: the text is what came in order.
+    const std::int32_t end = *first < first_share ? ready + static_cast<std::int32_t>(*first)
+                                                  : second ? middle + static_cast<std::int32_t>(*second) : -1;
+    if (end < 0) return std::nullopt;
+    if (end < middle) {
+        PieceScanner scanner(at.kernel, sink);
+        decipher_and_scan(at, ready, end, scanner);
+        scanner.scan_to(at.text, end, end);
+        return LoadedText{end, scanner.count()};
+    }
+
+    PieceScanner front(at.kernel, sink);
+    std::vector<std::int32_t> back_ends;
+    const EntryEndSink keep = [&back_ends](std::int32_t, const std::int32_t* ends, std::size_t found) {
+        back_ends.insert(back_ends.end(), ends, ends + found);
+    };
+    PieceScanner back = PieceScanner::behind(at.kernel, keep, middle);
+    both(
+        [&] {
+            decipher_and_scan(at, ready, middle, front);
+            front.scan_to(at.text, middle, middle - 3);
+        },
+        [&] {
+            back_ends.reserve(static_cast<std::size_t>(end - middle) / 64);
+            decipher_and_scan(at, middle, end, back);
+            back.scan_to(at.text, end, end);
+        });
+    front.scan_to(at.text, end, back.start());
+    if (!back_ends.empty()) sink(front.count(), back_ends.data(), back_ends.size());
+    return LoadedText{end, front.count() + static_cast<std::int32_t>(back_ends.size())};
+}
 
 }  // namespace
 
 std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t most, std::string_view password,
                                     const TextSource& source, const EntryEndSink& sink, std::size_t piece,
-                                    ScanKernel kernel) {
-    const std::int32_t first_new = ready;
+                                    ScanKernel kernel, const SecondReader& second_reader) {
     const std::optional<KeyStream> key =
         password.empty() ? std::nullopt : std::optional<KeyStream>(std::in_place, usable_password(password), true);
-    PieceScanner scanner(kernel, sink);
+    const Landing at{text, ready, key ? &*key : nullptr, kernel};
     piece = std::max<std::size_t>(piece, 1);
-    for (bool done = false; !done;) {
-        const std::size_t want = std::min(piece, most);
-        const std::optional<std::size_t> got = want == 0 ? std::optional<std::size_t>(0) : source(text + ready, want);
-        if (!got) return std::nullopt;
-        const auto n = static_cast<std::int32_t>(std::min(*got, want));
-        most -= static_cast<std::size_t>(n);
-        done = static_cast<std::size_t>(n) < want || most == 0;
-        const std::int32_t end = ready + n;
-        for (std::int32_t at = ready; at < end;) {
-            const std::int32_t to = at + std::min(PieceScanner::scan_chunk, end - at);
-            if (key) key->apply(text + at, static_cast<std::size_t>(to - at), static_cast<std::size_t>(at - first_new), kernel);
-            // The scan stays one chunk behind: a terminator may reach three
-            // bytes into the chunk just made ready, never further.
-            scanner.scan_to(text, end, std::min(at, to - 3));
-            at = to;
-        }
-        ready = end;
-        if (done) scanner.scan_to(text, ready, ready);
+    if (second_reader.source && most >= std::max<std::size_t>(second_reader.from, 16)) {
+        if (const std::optional<TextSource> second = second_reader.source(most / 2))
+            return load_in_halves(at, ready, most, source, *second, sink, piece);
     }
-    return LoadedText{ready, scanner.count()};
+    return load_in_order(at, ready, most, source, sink, piece);
 }
 
 std::string backup_name(std::string_view path) {
@@ -295,6 +409,14 @@ bool plain_text_ending(File& in, std::int64_t size, std::size_t header_length) {
     char tail[4] = {};
     return in.read_tail(tail, sizeof tail, size, static_cast<std::int64_t>(header_length)) &&
            std::memcmp(tail, "\r\n\r\n", 4) == 0;
+}
+
+TextSource reading(File& file) {
+    return [&file](char* to, std::size_t room) -> std::optional<std::size_t> {
+        std::size_t got = 0;
+        if (!file.read(to, room, got)) return std::nullopt;
+        return got;
+    };
 }
 
 // Whether a read may put the file's text straight into the store's own
@@ -354,17 +476,22 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
         ready += static_cast<std::int32_t>(header_length);
     }
     const auto rest = static_cast<std::size_t>(*size - static_cast<std::int64_t>(header_length));
-    const TextSource source = [&in](char* to, std::size_t room) -> std::optional<std::size_t> {
-        std::size_t got = 0;
-        if (!in.read(to, room, got)) return std::nullopt;
-        return got;
+    const TextSource source = reading(in);
+    // The second half of a big book through a second handle of its own.
+    File second_half;
+    SecondReader second_reader;
+    second_reader.source = [&](std::size_t skip) -> std::optional<TextSource> {
+        if (!second_half.open(name, "rb") || !second_half.seek(static_cast<std::int64_t>(header_length + skip)))
+            return std::nullopt;
+        return reading(second_half);
     };
     // The entry ends go straight into the store's index: every failure
     // below rebuilds it from the text or releases the store.
     const EntryEndSink sink = [&store](std::int32_t count, const std::int32_t* ends, std::size_t found) {
         store.append_entry_ends(count, ends, found);
     };
-    std::optional<LoadedText> loaded = load_text(text, ready, rest, password.value_or(""), source, sink);
+    std::optional<LoadedText> loaded =
+        load_text(text, ready, rest, password.value_or(""), source, sink, SIZE_MAX, fastest_scan_kernel(), second_reader);
     if (!loaded) {
         // Read over the old text, the store holds half of each: release it
         // (nothing can be saved from it) rather than show or keep a mix.

@@ -95,6 +95,16 @@ struct LoadedText {
     std::int32_t entry_count = 0;
 };
 
+// A second reader of the same file for the second half of a big read: the
+// source that gives its bytes from `skip` bytes behind where the first
+// source starts, or nothing when none can be had (the read then stays on
+// one thread). Reads of `from` bytes or more use it.
+inline constexpr std::size_t read_two_threads_from = std::size_t{4} << 20;
+struct SecondReader {
+    std::function<std::optional<TextSource>(std::size_t skip)> source;
+    std::size_t from = read_two_threads_from;
+};
+
 // Completes a text whose first `ready` bytes are in `text` with at most
 // `most` bytes from `source`, asked for `piece` bytes at a time (all at once
 // by default: one large read costs least). The new bytes are deciphered
@@ -102,11 +112,12 @@ struct LoadedText {
 // in small chunks, each recoded to ANSI and scanned for entry terminators
 // while still in the cache, so the text is walked once; the kept bytes are
 // recoded and scanned too, and every entry end goes to `sink` in order.
-// `text` needs room for ready + most + text_guard bytes. Nothing on a read
-// error.
+// With a second reader, a big read takes its second half on a second
+// thread; the result is the same. `text` needs room for ready + most +
+// text_guard bytes. Nothing on a read error.
 std::optional<LoadedText> load_text(char* text, std::int32_t ready, std::size_t most, std::string_view password,
                                     const TextSource& source, const EntryEndSink& sink, std::size_t piece = SIZE_MAX,
-                                    ScanKernel kernel = fastest_scan_kernel());
+                                    ScanKernel kernel = fastest_scan_kernel(), const SecondReader& second_reader = {});
 
 // The path with its last three characters replaced by "DUP".
 std::string backup_name(std::string_view path);

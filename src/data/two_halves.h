@@ -1,6 +1,7 @@
 // Work split in two, the second part on a helper thread: for the steps of
 // sorting a big book whose halves are independent (folding the headings,
-// copying the entries into place) and for reading a big contacts file. Two
+// copying the entries into place) and for reading a big book or contacts
+// file. Two
 // cores halve them.
 #pragma once
 
@@ -50,6 +51,13 @@ bool at_once(First&& first, Second&& second) {
     return true;
 }
 
+// Calls first() and second(), at once when a helper thread can be had,
+// else one after the other here.
+template <typename First, typename Second>
+void both(First&& first, Second&& second) {
+    if (!at_once(first, second)) second();
+}
+
 // Calls work(begin, end) for the first half here and the second on a
 // helper thread, and returns when both are done. Below `least` items it
 // calls work(0, count) alone; when no thread can be started, the halves one
@@ -62,7 +70,7 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
         return;
     }
     const std::size_t half = second_half_begin(count);
-    if (!at_once([&] { work(std::size_t{0}, half); }, [&] { work(half, count); })) work(half, count);
+    both([&] { work(std::size_t{0}, half); }, [&] { work(half, count); });
 }
 
 }  // namespace lumo

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,7 +81,7 @@ struct PieceSource {
     int fail_at = -1;
     std::optional<std::size_t> operator()(char* to, std::size_t room) {
         if (calls++ == fail_at) return std::nullopt;
-        const std::size_t n = std::min(room, bytes.size() - at);
+        const std::size_t n = std::min(room, bytes.size() - std::min(at, bytes.size()));
         std::memcpy(to, bytes.data() + at, n);
         at += n;
         return n;
@@ -104,8 +105,17 @@ struct Loaded {
     std::vector<std::int32_t> starts;
 };
 
+// A second reader over the same bytes, for reads of any size.
+SecondReader second_reader(const std::string& bytes) {
+    return {[bytes](std::size_t skip) -> std::optional<TextSource> {
+                auto source = std::make_shared<PieceSource>(PieceSource{bytes, skip});
+                return [source](char* to, std::size_t room) { return (*source)(to, room); };
+            },
+            0};
+}
+
 Loaded load(std::string& buffer, const std::string& kept, const std::string& enciphered, const std::string& password,
-            std::size_t piece, ScanKernel kernel) {
+            std::size_t piece, ScanKernel kernel, bool in_halves = false) {
     buffer.assign(kept.size() + enciphered.size() + text_guard, '\x55');
     std::memcpy(buffer.data(), kept.data(), kept.size());
     PieceSource source{enciphered};
@@ -113,7 +123,7 @@ Loaded load(std::string& buffer, const std::string& kept, const std::string& enc
     Loaded loaded;
     loaded.text = load_text(buffer.data(), static_cast<std::int32_t>(kept.size()), enciphered.size(), password,
                             [&source](char* to, std::size_t room) { return source(to, room); }, ends.sink(), piece,
-                            kernel);
+                            kernel, in_halves ? second_reader(enciphered) : SecondReader{});
     loaded.starts = ends.starts;
     if (loaded.text) {
         EXPECT_EQ(static_cast<std::size_t>(loaded.text->entry_count) + 1, loaded.starts.size());
@@ -168,14 +178,16 @@ TEST(OnePassRead, MatchesTheTwoPassReadOnRandomFiles) {
         const TwoPassRead expected(kept, enciphered, password);
         const std::size_t piece = pieces[static_cast<std::size_t>(round) % std::size(pieces)];
         for (ScanKernel kernel : all_kernels) {
-            std::string buffer;
-            const Loaded loaded = load(buffer, kept, enciphered, password, piece, kernel);
-            ASSERT_TRUE(loaded.text);
-            ASSERT_EQ(loaded.text->length, expected.store.text_length());
-            ASSERT_EQ(std::string_view(buffer.data(), static_cast<std::size_t>(loaded.text->length)),
-                      expected.store.text_view())
-                << "round " << round;
-            ASSERT_EQ(loaded.starts, expected.starts()) << "round " << round << " piece " << piece;
+            for (const bool in_halves : {false, true}) {
+                std::string buffer;
+                const Loaded loaded = load(buffer, kept, enciphered, password, piece, kernel, in_halves);
+                ASSERT_TRUE(loaded.text);
+                ASSERT_EQ(loaded.text->length, expected.store.text_length());
+                ASSERT_EQ(std::string_view(buffer.data(), static_cast<std::size_t>(loaded.text->length)),
+                          expected.store.text_view())
+                    << "round " << round << " halves " << in_halves;
+                ASSERT_EQ(loaded.starts, expected.starts()) << "round " << round << " piece " << piece;
+            }
         }
     }
 }
@@ -205,6 +217,29 @@ TEST(OnePassRead, TerminatorsAcrossEveryChunkAndPieceBoundary) {
     }
 }
 
+TEST(OnePassRead, HalvesMeetInsideRunsOfLineEnds) {
+    // Where a read is cut in two, runs of CR and LF of every length and
+    // phase, up to the end: the second half's scan must start where no
+    // terminator from the first can reach.
+    constexpr std::string_view unit = "\r\n";
+    for (std::size_t run = 1; run <= 13; ++run) {
+        for (std::size_t shift = 0; shift <= 9; ++shift) {
+            std::string text(400, 'x');
+            const std::size_t middle = text.size() / 2;
+            for (std::size_t k = 0; k < run; ++k) text[middle - shift + k] = unit[(k + shift) % 2];
+            std::string to_end = text;
+            for (std::size_t k = middle - shift; k < to_end.size(); ++k) to_end[k] = unit[(k + shift) % 2];
+            for (const std::string& bytes : {text, to_end}) {
+                const TwoPassRead expected("", bytes, "");
+                std::string buffer;
+                const Loaded loaded = load(buffer, "", bytes, "", 64, ScanKernel::sse2, true);
+                ASSERT_TRUE(loaded.text);
+                EXPECT_EQ(loaded.starts, expected.starts()) << "run " << run << " shift " << shift;
+            }
+        }
+    }
+}
+
 TEST(OnePassRead, ShortAndFailingSources) {
     // A file that shrank after its size was taken: the text is what came.
     std::string buffer(100, '\0');
@@ -221,6 +256,30 @@ TEST(OnePassRead, ShortAndFailingSources) {
     CollectedEnds ignored;
     EXPECT_FALSE(load_text(buffer.data(), 0, 6, "", [&failing](char* to, std::size_t room) { return failing(to, room); },
                            ignored.sink(), 2));
+
+    // Read in halves: a file that shrank under the first half is what came;
+    // an error in either half fails the read.
+    PieceSource shrunk{"a\r\n\r\nb"};
+    CollectedEnds front;
+    loaded = load_text(buffer.data(), 0, 50, "", [&shrunk](char* to, std::size_t room) { return shrunk(to, room); },
+                       front.sink(), 4, ScanKernel::portable, second_reader("a\r\n\r\nb"));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->length, 6);
+    EXPECT_EQ(front.starts, (std::vector<std::int32_t>{0, 5}));
+    const std::string whole(40, 'y');
+    for (const bool second_fails : {false, true}) {
+        PieceSource first{whole};
+        first.fail_at = second_fails ? -1 : 0;
+        SecondReader second = second_reader(whole);
+        if (second_fails)
+            second.source = [](std::size_t) -> std::optional<TextSource> {
+                return [](char*, std::size_t) -> std::optional<std::size_t> { return std::nullopt; };
+            };
+        CollectedEnds none;
+        EXPECT_FALSE(load_text(buffer.data(), 0, whole.size(), "",
+                               [&first](char* to, std::size_t room) { return first(to, room); }, none.sink(), 8,
+                               ScanKernel::portable, second));
+    }
 
     // Nothing to read: the kept text alone is converted and scanned.
     const Loaded kept = load(buffer, "\xe1\r\n\r\n", "", "", 8, ScanKernel::portable);
@@ -288,6 +347,27 @@ TEST_F(OnePassFileTest, OpenAndAddProtectedBooks) {
     store.modified = false;
     ASSERT_EQ(read_address_file(store, file, (folder / "a.adr").string(), 0).status, ReadStatus::read);
     expect_store(opened);
+}
+
+TEST_F(OnePassFileTest, ABigBookIsReadInTwoHalvesAsInOne) {
+    // Past the size from which a second handle reads the second half: plain
+    // (its first bytes stand in the header's place) and protected, opened
+    // and added.
+    std::mt19937 random(5);
+    std::string text = random_text(random, read_two_threads_from + 4321);
+    text[0] = 'A';  // not the protection marker
+    const std::string plain_path = (folder / "plain.adr").string();
+    std::ofstream(plain_path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    ASSERT_EQ(read_address_file(store, file, plain_path, 0).status, ReadStatus::read);
+    const TwoPassRead plain("", text, "");
+    expect_store(plain);
+
+    const std::string password = random_password(random, 7);
+    fake.passwords.push_back(password);
+    ASSERT_EQ(read_address_file(store, file, put_protected("p.adr", text, password), 1).status, ReadStatus::read);
+    std::string enciphered = text;
+    encipher(enciphered.data(), enciphered.size(), password);
+    expect_store(TwoPassRead(std::string(plain.store.text_view()), enciphered, password));
 }
 
 }  // namespace
