@@ -100,10 +100,43 @@ bool in_order(std::span<const std::int32_t> order) {
     return true;
 }
 
-// Writes the entries in `order` into a new text buffer that replaces the old.
-void rearrange(Store& store, std::vector<std::int32_t> order, TextBuffer sorted) {
-    gather(store, order, sorted.data());
-    store.adopt_text(std::move(sorted), store.text_length());
+// Where the sorted text is written: a new buffer that replaces the old, or
+// the old one itself, in place, with room for the bytes kept aside.
+struct SortTarget {
+    TextBuffer buffer;
+    std::vector<char> aside;
+    explicit operator bool() const { return buffer || !aside.empty(); }
+};
+
+// An order that moves entries only a little way (a sorted book whose
+// equal headings trade places, as they do at every sort) is written over
+// the text itself when the bytes it keeps aside stay within an eighth of
+// the text: no new buffer, and no new pages for it. Not when an undo
+// snapshot of edited ranges needs the old text: it then becomes that
+// snapshot's copy at no cost.
+SortTarget sort_target(Store& store, std::span<const std::int32_t> order) {
+    SortTarget target;
+    if (!store.rewrite_copies_undo_text()) {
+        const std::int64_t room = room_to_gather_in_place(entry_bounds(store), order);
+        if (room <= store.text_length() / 8) {
+            target.aside.resize(static_cast<std::size_t>(std::max<std::int64_t>(room, 1)));
+            return target;
+        }
+    }
+    target.buffer = store.allocate_text(store.text_length() + text_headroom);
+    return target;
+}
+
+// Writes the entries in `order` to the target, which becomes the text.
+void rearrange(Store& store, std::vector<std::int32_t> order, SortTarget target) {
+    if (target.buffer) {
+        gather(store, order, target.buffer.data());
+        store.adopt_text(std::move(target.buffer), store.text_length());
+    } else {
+        char* text = store.rewrite_text();
+        gather_in_place(text, entry_bounds(store), order, target.aside);
+        order.push_back(entry_bounds(store).back());
+    }
     reindex_unmodified(store, order);
 }
 
@@ -155,7 +188,7 @@ void sort(Store& store) {
 
     std::vector<std::int32_t> order;
     HeadingNeighbours neighbours;
-    TextBuffer sorted;
+    SortTarget sorted;
     // A book that is in order already (as most are when opened, or after an
     // edit that kept its entry's place) keeps its text where it is: no
     // second buffer, no copy.
@@ -164,7 +197,7 @@ void sort(Store& store) {
         order = sorted_entry_order({store.text_before_gap(), store.text_after_gap()}, entry_bounds(store),
                                    sort_fold_table(), &neighbours);
         unchanged = in_order(order);
-        if (!unchanged) sorted = store.allocate_text(store.text_length() + text_headroom);
+        if (!unchanged) sorted = sort_target(store, order);
     } catch (const std::bad_alloc&) {
         order = {};
     }

@@ -73,6 +73,17 @@ void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entr
                     std::span<const std::int32_t> order, std::int32_t tail_start,
                     std::int32_t text_length, std::uint8_t* out);
 
+// Writing the entries in `order` over the text they come from, one after
+// the other from the first entry's start, keeps aside the bytes that are to
+// be written over before they have moved: at most this many at once. An
+// order that moves entries only a little way needs little room; a book in
+// random order needs nearly its whole text.
+std::int64_t room_to_gather_in_place(std::span<const std::int32_t> entry_starts, std::span<const std::int32_t> order);
+// Does that with `aside` of that room (at least one byte), and writes over
+// `order` where each entry now starts. The text behind the last entry stays.
+void gather_in_place(char* text, std::span<const std::int32_t> entry_starts, std::span<std::int32_t> order,
+                     std::span<char> aside);
+
 // Removes, in place, every entry that equals its successor byte for byte (of
 // a run of identical neighbours the last one remains); text behind the last
 // entry moves along. `kept_starts` (room for as many slots as `entry_starts`;

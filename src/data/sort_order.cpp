@@ -979,6 +979,107 @@ void gather_entries(const std::uint8_t* text, std::span<const std::int32_t> entr
         std::memcpy(w, text + tail_start, static_cast<std::size_t>(text_length - tail_start));
 }
 
+namespace {
+
+// The steps of a gather in place, for measuring its room and for doing it.
+// Entries are written one after the other from the first start. Before an
+// entry is written, the bytes under its new place that have not been kept
+// aside yet are: save(from, to). Every byte below `saved_to` that a later
+// entry still needs is then aside, every byte from there on is still in
+// the text, so the entry is taken from the two: take(begin, end, saved_to,
+// at). An entry already at its place stays. Bytes aside are needed only
+// from the start of the first entry (in text order) not yet placed: the
+// room is the most that ever lies between that start and `saved_to`.
+template <typename Save, typename Take>
+std::int64_t gather_steps(std::span<const std::int32_t> starts, std::span<const std::int32_t> order, Save&& save,
+                          Take&& take) {
+    const std::size_t count = order.size();
+    std::vector<bool> placed(count, false);
+    std::size_t lowest = 0;  // the first entry, in text order, not yet placed
+    std::int32_t at = starts.front();
+    std::int32_t saved_to = at;
+    std::int64_t room = 0;
+    for (const std::int32_t e : order) {
+        const std::int32_t begin = starts[static_cast<std::size_t>(e)];
+        const std::int32_t end = starts[static_cast<std::size_t>(e) + 1];
+        if (begin != at) {
+            const std::int32_t from = std::max(saved_to, at);
+            if (at + (end - begin) > from) {
+                save(from, at + (end - begin));
+                saved_to = at + (end - begin);
+            }
+            room = std::max<std::int64_t>(room, saved_to - starts[lowest]);
+            take(begin, end, saved_to, at);
+        }
+        placed[static_cast<std::size_t>(e)] = true;
+        at += end - begin;
+        while (lowest < count && placed[lowest]) ++lowest;
+    }
+    return room;
+}
+
+// Bytes kept aside in a ring, each at its text offset modulo the room.
+class Aside {
+public:
+    Aside(std::span<char> ring, std::int32_t origin) : ring_(ring), origin_(origin) {}
+    void put(const char* from, std::int32_t offset, std::int32_t length) {
+        pass(offset, length, [&](char* slot, std::size_t n) {
+            std::memcpy(slot, from, n);
+            from += n;
+        });
+    }
+    void get(char* to, std::int32_t offset, std::int32_t length) {
+        pass(offset, length, [&](char* slot, std::size_t n) {
+            std::memcpy(to, slot, n);
+            to += n;
+        });
+    }
+
+private:
+    template <typename Copy>
+    void pass(std::int32_t offset, std::int32_t length, Copy&& copy) {
+        const std::size_t size = ring_.size();
+        std::size_t slot = static_cast<std::size_t>(offset - origin_) % size;
+        for (auto left = static_cast<std::size_t>(length); left > 0;) {
+            const std::size_t n = std::min(left, size - slot);
+            copy(ring_.data() + slot, n);
+            left -= n;
+            slot = 0;
+        }
+    }
+
+    std::span<char> ring_;
+    std::int32_t origin_;
+};
+
+}  // namespace
+
+std::int64_t room_to_gather_in_place(std::span<const std::int32_t> entry_starts, std::span<const std::int32_t> order) {
+    if (order.empty()) return 0;
+    return gather_steps(entry_starts, order, [](std::int32_t, std::int32_t) {},
+                        [](std::int32_t, std::int32_t, std::int32_t, std::int32_t) {});
+}
+
+void gather_in_place(char* text, std::span<const std::int32_t> entry_starts, std::span<std::int32_t> order,
+                     std::span<char> aside) {
+    if (order.empty()) return;
+    Aside kept(aside, entry_starts.front());
+    // The order is read to the end before it is written over.
+    gather_steps(
+        entry_starts, order, [&](std::int32_t from, std::int32_t to) { kept.put(text + from, from, to - from); },
+        [&](std::int32_t begin, std::int32_t end, std::int32_t saved_to, std::int32_t at) {
+            const std::int32_t split = std::clamp(saved_to, begin, end);
+            kept.get(text + at, begin, split - begin);
+            std::memmove(text + at + (split - begin), text + split, static_cast<std::size_t>(end - split));
+        });
+    std::int32_t at = entry_starts.front();
+    for (std::int32_t& e : order) {
+        const std::int32_t length = entry_starts[static_cast<std::size_t>(e) + 1] - entry_starts[static_cast<std::size_t>(e)];
+        e = at;
+        at += length;
+    }
+}
+
 DuplicateRemoval remove_duplicate_neighbours(std::uint8_t* text, std::int32_t text_length,
                                              std::span<const std::int32_t> entry_starts,
                                              std::int32_t* kept_starts) {

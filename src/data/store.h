@@ -292,6 +292,9 @@ public:
     void swap_undo_snapshot();
     void discard_undo_snapshot();
     bool has_undo_snapshot() const { return undo_.kind != UndoKind::absent; }
+    // Whether a rewrite of the text in place would first copy it for the
+    // undo snapshot (one of edited ranges needs the text as it was).
+    bool rewrite_copies_undo_text() const { return undo_.kind == UndoKind::changes; }
     // Greys Copy and Cut once neither a text block nor an entry range is
     // marked: dropping one mark must not disable the commands for the other.
     void grey_copy_and_cut_when_unmarked();
