@@ -146,7 +146,9 @@ void show_entry(Harness& h, Input& in) {
     const std::uint8_t how = in.byte();
     std::int32_t start = 0;
     if (how % 3 == 0) start = in.int32();
-    else if (how % 3 == 1) start = h.store.entry_start(std::abs(in.small()) % (h.store.entry_count() + 2));
+    else if (how % 3 == 1)
+        start = h.store.entry_start(static_cast<std::int32_t>(static_cast<std::uint32_t>(in.small()) %
+                                                              static_cast<std::uint32_t>(h.store.entry_count() + 2)));
     else start = h.offset(in);
     h.store.show_entry(rows, start, in.small());
 }
