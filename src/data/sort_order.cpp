@@ -93,6 +93,26 @@ int pack_folded(const std::uint8_t* h, std::uint64_t* words) {
 }
 #endif
 
+// A vector whose new elements are left unset, for the per-entry arrays a
+// big book fills in two halves: each half's pages are then first touched,
+// and handed out by the system, on its own thread.
+template <typename T>
+struct LeftUnset : std::allocator<T> {
+    LeftUnset() = default;
+    template <typename U>
+    LeftUnset(const LeftUnset<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+template <typename T>
+using Slots = std::vector<T, LeftUnset<T>>;
+
 // The folded headings of all entries.
 class HeadingKeys {
 public:
@@ -162,10 +182,10 @@ private:
     // The first sixteen folded bytes big-endian, zeros behind a shorter
     // heading; the rest in tails_.
     struct Key {
-        std::uint64_t word[2] = {0, 0};
-        std::uint32_t tail = 0;
-        std::uint8_t length = 0;
-        std::uint8_t control = 0;  // the first byte of an empty heading
+        std::uint64_t word[2];
+        std::uint32_t tail;
+        std::uint8_t length;
+        std::uint8_t control;  // the first byte of an empty heading
     };
 
     const Key& key(std::int32_t e) const { return keys_[static_cast<std::size_t>(e)]; }
@@ -196,6 +216,7 @@ private:
     }
 
     void read(Key& k, std::string_view heading, const FoldTable& fold, std::vector<std::uint8_t>& tails) {
+        k = Key{};
         const auto* h = reinterpret_cast<const std::uint8_t*>(heading.data());
         const auto n = static_cast<std::int32_t>(heading.size());
         std::int32_t c = 0;
@@ -238,7 +259,7 @@ private:
         return *differs.first < *differs.second ? -1 : 1;
     }
 
-    std::vector<Key> keys_;
+    Slots<Key> keys_;
     std::vector<std::uint8_t> tails_;  // the folded bytes past the sixteenth, heading by heading
 };
 
@@ -317,7 +338,7 @@ std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys, b
 // ---- Second way: ranks -------------------------------------------------------------------
 
 struct Ranks {
-    std::vector<std::int32_t> lo, hi;
+    Slots<std::int32_t> lo, hi;
     // True when no heading equals or is a prefix of another: the comparison
     // is then a strict order and the result is simply the sorted order.
     bool strict = true;
@@ -374,9 +395,9 @@ private:
 // for every entry the number of its distinct heading. A big book is
 // numbered in two halves at once; the second half's headings then take the
 // first half's numbers, or new ones behind them.
-std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector<std::int32_t>& key_of) {
+std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, Slots<std::int32_t>& key_of) {
     const auto count = static_cast<std::size_t>(keys.count());
-    key_of.assign(count, 0);
+    key_of.resize(count);
     HeadingNumbers front(keys), back(keys);
     in_two_halves(count, parallel_entries, [&](std::size_t begin, std::size_t end) {
         HeadingNumbers& numbers = begin == 0 ? front : back;
@@ -397,7 +418,7 @@ std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, std::vector
 // Numbers the headings; `sorted` receives the entries in lexicographic order
 // when the order is strict.
 Ranks rank_headings(const HeadingKeys& keys, std::vector<std::int32_t>& sorted) {
-    std::vector<std::int32_t> key_of;
+    Slots<std::int32_t> key_of;
     std::vector<std::int32_t> firsts = distinct_headings(keys, key_of);
     const auto distinct = static_cast<std::int32_t>(firsts.size());
     std::vector<std::int32_t> by_rank(firsts.size());
@@ -654,8 +675,8 @@ private:
         head(b).max_hi = *std::max_element(k.hi.begin(), k.hi.end());
     }
 
-    const std::vector<std::int32_t>& lo_;
-    const std::vector<std::int32_t>& hi_;
+    const Slots<std::int32_t>& lo_;
+    const Slots<std::int32_t>& hi_;
     Place finger_{0, 0};         // where the entry placed last stands
     std::vector<Head> heads_;    // block 0 stays the first
     std::vector<Block> blocks_;  // the entries of each block, in list order
@@ -878,8 +899,8 @@ private:
         return v ^ (v >> 16);
     }
 
-    const std::vector<std::int32_t>& lo_;
-    const std::vector<std::int32_t>& hi_;
+    const Slots<std::int32_t>& lo_;
+    const Slots<std::int32_t>& hi_;
     std::vector<Node> nodes_;
     std::int32_t root_ = -1;
     std::int32_t finger_ = -1;
