@@ -338,16 +338,16 @@ std::optional<LoadedText> load_in_halves(const Landing& at, std::int32_t ready, 
     both([&] { first = read_share(source, at.text + ready, first_share, piece); },
          [&] { second = read_share(second_source, at.text + middle, most - first_share, piece); });
     if (!first) return std::nullopt;
-    // A file that shrank while it was read: the text is what came in order.
-    const std::int32_t end = *first < first_share ? ready + static_cast<std::int32_t>(*first)
-                                                  : second ? middle + static_cast<std::int32_t>(*second) : -1;
-    if (end < 0) return std::nullopt;
-    if (end < middle) {
+    if (*first < first_share) {
+        // A file that shrank while it was read: the text is what came in order.
+        const std::int32_t end = ready + static_cast<std::int32_t>(*first);
         PieceScanner scanner(at.kernel, sink);
         decipher_and_scan(at, ready, end, scanner);
         scanner.scan_to(at.text, end, end);
         return LoadedText{end, scanner.count()};
     }
+    if (!second) return std::nullopt;
+    const std::int32_t end = middle + static_cast<std::int32_t>(*second);
 
     PieceScanner front(at.kernel, sink);
     std::vector<std::int32_t> back_ends;

@@ -275,9 +275,8 @@ std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys, b
     // Links are written as entries are placed and read only for placed
     // ones, so the arrays are left unset: a book in random order, which
     // gives up after a few, never touches most of their pages.
-    const std::unique_ptr<std::int32_t[]> next(new std::int32_t[static_cast<std::size_t>(count)]);
-    const std::unique_ptr<std::int32_t[]> prev(new std::int32_t[static_cast<std::size_t>(count)]);
-    auto at = [](const std::unique_ptr<std::int32_t[]>& v, std::int32_t i) -> std::int32_t& { return v[static_cast<std::size_t>(i)]; };
+    Slots<std::int32_t> next(static_cast<std::size_t>(count)), prev(static_cast<std::size_t>(count));
+    auto at = [](Slots<std::int32_t>& v, std::int32_t i) -> std::int32_t& { return v[static_cast<std::size_t>(i)]; };
     if (count > 0) next[0] = prev[0] = -1;
     std::int32_t head = 0;
     auto link_before = [&](std::int32_t p, std::int32_t x) {

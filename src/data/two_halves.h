@@ -1,8 +1,7 @@
 // Work split in two, the second part on a helper thread: for the steps of
 // sorting a big book whose halves are independent (folding the headings,
 // copying the entries into place) and for reading a big book or contacts
-// file. Two
-// cores halve them.
+// file. Two cores halve them.
 #pragma once
 
 #include <cstddef>
