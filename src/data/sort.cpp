@@ -113,17 +113,18 @@ struct SortTarget {
 // the text itself when the bytes it keeps aside stay within an eighth of
 // the text: no new buffer, and no new pages for it. Not when an undo
 // snapshot of edited ranges needs the old text: it then becomes that
-// snapshot's copy at no cost.
-SortTarget sort_target(Store& store, std::span<const std::int32_t> order) {
+// snapshot's copy at no cost. Otherwise the text goes to `room` (had before
+// the order was worked out), or to a buffer had now.
+SortTarget sort_target(Store& store, std::span<const std::int32_t> order, TextBuffer room) {
     SortTarget target;
     if (!store.rewrite_copies_undo_text()) {
-        const std::int64_t room = room_to_gather_in_place(entry_bounds(store), order);
-        if (room <= store.text_length() / 8) {
-            target.aside.resize(static_cast<std::size_t>(std::max<std::int64_t>(room, 1)));
+        const std::int64_t in_place = room_to_gather_in_place(entry_bounds(store), order);
+        if (in_place <= store.text_length() / 8) {
+            target.aside.resize(static_cast<std::size_t>(std::max<std::int64_t>(in_place, 1)));
             return target;
         }
     }
-    target.buffer = store.allocate_text(store.text_length() + text_headroom);
+    target.buffer = room ? std::move(room) : store.allocate_text(store.text_length() + text_headroom);
     return target;
 }
 
@@ -194,10 +195,15 @@ void sort(Store& store) {
     // second buffer, no copy.
     bool unchanged = false;
     try {
+        // The buffer the sorted text will need is had first and lent to the
+        // order's working arrays: the pages they touch are then the text's,
+        // not new ones as well. Without it they take memory of their own.
+        TextBuffer room = store.allocate_text(store.text_length() + text_headroom);
         order = sorted_entry_order({store.text_before_gap(), store.text_after_gap()}, entry_bounds(store),
-                                   sort_fold_table(), &neighbours);
+                                   sort_fold_table(), &neighbours,
+                                   {room.data(), static_cast<std::size_t>(room.capacity())});
         unchanged = in_order(order);
-        if (!unchanged) sorted = sort_target(store, order);
+        if (!unchanged) sorted = sort_target(store, order, std::move(room));
     } catch (const std::bad_alloc&) {
         order = {};
     }

@@ -50,10 +50,12 @@ struct TextParts {
 struct HeadingNeighbours {
     std::vector<std::uint8_t> shared, first;
 };
-// With `neighbours`, those are filled in too.
+// With `neighbours`, those are filled in too. The working arrays live in
+// `room` as far as they fit (the buffer the sorted text will be written to:
+// their pages are then the text's); it is left holding garbage.
 std::vector<std::int32_t> sorted_entry_order(const TextParts& text, std::span<const std::int32_t> entry_starts,
                                              const FoldTable& fold = sort_fold_table(),
-                                             HeadingNeighbours* neighbours = nullptr);
+                                             HeadingNeighbours* neighbours = nullptr, std::span<char> room = {});
 // The same on a text in one piece.
 std::vector<std::int32_t> sorted_entry_order(const std::uint8_t* text, std::span<const std::int32_t> entry_starts,
                                              const FoldTable& fold = sort_fold_table());

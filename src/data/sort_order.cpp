@@ -93,14 +93,58 @@ int pack_folded(const std::uint8_t* h, std::uint64_t* words) {
 }
 #endif
 
+// Room lent for the working arrays (the buffer the sorted text will go
+// to): taken from the front; the block taken last can be given back.
+class Scratch {
+public:
+    explicit Scratch(std::span<char> room)
+        : start_(room.data()), top_(room.data()), end_(room.data() + room.size()) {}
+
+    // Nothing when it does not fit.
+    void* take(std::size_t bytes, std::size_t align) {
+        if (top_ == nullptr) return nullptr;
+        const auto misaligned = reinterpret_cast<std::uintptr_t>(top_) % align;
+        char* at = top_ + (misaligned == 0 ? 0 : align - misaligned);
+        if (at > end_ || bytes > static_cast<std::size_t>(end_ - at)) return nullptr;
+        top_ = at + bytes;
+        return at;
+    }
+    // False when the block did not come from here.
+    bool give_back(void* block, std::size_t bytes) {
+        char* at = static_cast<char*>(block);
+        if (top_ == nullptr || at < start_ || at >= end_) return false;
+        if (at + bytes == top_) top_ = at;
+        return true;
+    }
+
+private:
+    char* start_;
+    char* top_;
+    char* end_;
+};
+
 // A vector whose new elements are left unset, for the per-entry arrays a
 // big book fills in two halves: each half's pages are then first touched,
-// and handed out by the system, on its own thread.
+// and handed out by the system, on its own thread. It lives in the lent
+// room when there is one and it fits.
 template <typename T>
-struct LeftUnset : std::allocator<T> {
+struct LeftUnset {
+    using value_type = T;
+    Scratch* scratch = nullptr;
+
     LeftUnset() = default;
+    explicit LeftUnset(Scratch* room) noexcept : scratch(room) {}
     template <typename U>
-    LeftUnset(const LeftUnset<U>&) noexcept {}
+    LeftUnset(const LeftUnset<U>& other) noexcept : scratch(other.scratch) {}
+
+    T* allocate(std::size_t n) {
+        if (scratch != nullptr)
+            if (void* block = scratch->take(n * sizeof(T), alignof(T))) return static_cast<T*>(block);
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* block, std::size_t n) noexcept {
+        if (scratch == nullptr || !scratch->give_back(block, n * sizeof(T))) std::allocator<T>().deallocate(block, n);
+    }
     template <typename U>
     void construct(U* p) noexcept {
         ::new (static_cast<void*>(p)) U;
@@ -109,6 +153,7 @@ struct LeftUnset : std::allocator<T> {
     void construct(U* p, Args&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
+    friend bool operator==(const LeftUnset& a, const LeftUnset& b) { return a.scratch == b.scratch; }
 };
 template <typename T>
 using Slots = std::vector<T, LeftUnset<T>>;
@@ -118,7 +163,8 @@ class HeadingKeys {
 public:
     // A big book is folded in two halves at once; the second half's
     // remainders go behind the first's.
-    HeadingKeys(const TextParts& text, std::span<const std::int32_t> starts, const FoldTable& fold) {
+    HeadingKeys(const TextParts& text, std::span<const std::int32_t> starts, const FoldTable& fold, Scratch* room)
+        : keys_(LeftUnset<Key>(room)) {
         const std::size_t count = starts.size() - 1;
         keys_.resize(count);
         std::vector<std::uint8_t> second_tails;
@@ -132,6 +178,8 @@ public:
     }
 
     std::int32_t count() const { return static_cast<std::int32_t>(keys_.size()); }
+    // Where the other per-entry arrays may live.
+    Scratch* room() const { return keys_.get_allocator().scratch; }
 
     HeadingOrder compare(std::int32_t a, std::int32_t b) const {
         const int d = difference(key(a), key(b));
@@ -275,7 +323,8 @@ std::optional<std::vector<std::int32_t>> walk_in_list(const HeadingKeys& keys, b
     // Links are written as entries are placed and read only for placed
     // ones, so the arrays are left unset: a book in random order, which
     // gives up after a few, never touches most of their pages.
-    Slots<std::int32_t> next(static_cast<std::size_t>(count)), prev(static_cast<std::size_t>(count));
+    const LeftUnset<std::int32_t> room(keys.room());
+    Slots<std::int32_t> next(static_cast<std::size_t>(count), room), prev(static_cast<std::size_t>(count), room);
     auto at = [](Slots<std::int32_t>& v, std::int32_t i) -> std::int32_t& { return v[static_cast<std::size_t>(i)]; };
     if (count > 0) next[0] = prev[0] = -1;
     std::int32_t head = 0;
@@ -417,7 +466,8 @@ std::vector<std::int32_t> distinct_headings(const HeadingKeys& keys, Slots<std::
 // Numbers the headings; `sorted` receives the entries in lexicographic order
 // when the order is strict.
 Ranks rank_headings(const HeadingKeys& keys, std::vector<std::int32_t>& sorted) {
-    Slots<std::int32_t> key_of;
+    const LeftUnset<std::int32_t> room(keys.room());
+    Slots<std::int32_t> key_of(room);
     std::vector<std::int32_t> firsts = distinct_headings(keys, key_of);
     const auto distinct = static_cast<std::int32_t>(firsts.size());
     std::vector<std::int32_t> by_rank(firsts.size());
@@ -426,7 +476,7 @@ Ranks rank_headings(const HeadingKeys& keys, std::vector<std::int32_t>& sorted) 
         return keys.before(firsts[static_cast<std::size_t>(a)], firsts[static_cast<std::size_t>(b)]);
     });
 
-    Ranks ranks;
+    Ranks ranks{Slots<std::int32_t>(room), Slots<std::int32_t>(room)};
     ranks.strict = distinct == keys.count();
     std::vector<std::int32_t> key_lo(firsts.size()), key_hi(firsts.size());
     // The chain of headings that are prefixes of the current one, as ranks.
@@ -521,7 +571,9 @@ std::int32_t first_at_least(const std::int32_t* values, std::int32_t begin, std:
 // the same in logarithmic steps.
 class BlockList {
 public:
-    explicit BlockList(const Ranks& ranks) : lo_(ranks.lo), hi_(ranks.hi) {
+    explicit BlockList(const Ranks& ranks)
+        : lo_(ranks.lo), hi_(ranks.hi), heads_(LeftUnset<Head>(ranks.lo.get_allocator())),
+          blocks_(LeftUnset<Block>(ranks.lo.get_allocator())) {
         const std::size_t most = ranks.lo.size() / (capacity / 2) + 1;  // blocks but the last are half full or more
         heads_.reserve(most);
         blocks_.reserve(most);
@@ -677,8 +729,8 @@ private:
     const Slots<std::int32_t>& lo_;
     const Slots<std::int32_t>& hi_;
     Place finger_{0, 0};         // where the entry placed last stands
-    std::vector<Head> heads_;    // block 0 stays the first
-    std::vector<Block> blocks_;  // the entries of each block, in list order
+    Slots<Head> heads_;    // block 0 stays the first
+    Slots<Block> blocks_;  // the entries of each block, in list order
 };
 
 // The list being built, as a treap keyed by position; nodes are entry
@@ -686,7 +738,7 @@ private:
 class FingerList {
 public:
     explicit FingerList(const Ranks& ranks)
-        : lo_(ranks.lo), hi_(ranks.hi), nodes_(ranks.lo.size()) {}
+        : lo_(ranks.lo), hi_(ranks.hi), nodes_(ranks.lo.size(), LeftUnset<Node>(ranks.lo.get_allocator())) {}
 
     // Places entry x as the finger's walk does, starting at the entry placed
     // before it; x becomes the finger.
@@ -900,7 +952,7 @@ private:
 
     const Slots<std::int32_t>& lo_;
     const Slots<std::int32_t>& hi_;
-    std::vector<Node> nodes_;
+    Slots<Node> nodes_;
     std::int32_t root_ = -1;
     std::int32_t finger_ = -1;
 };
@@ -961,14 +1013,17 @@ std::vector<std::int32_t> sorted_entry_order_by(OrderWay way, const std::uint8_t
                                                 std::span<const std::int32_t> entry_starts) {
     if (entry_starts.size() < 2) return {};
     const auto length = static_cast<std::size_t>(entry_starts.back());
-    const HeadingKeys keys(TextParts{{reinterpret_cast<const char*>(text), length}, {}}, entry_starts, sort_fold_table());
+    const HeadingKeys keys(TextParts{{reinterpret_cast<const char*>(text), length}, {}}, entry_starts, sort_fold_table(),
+                           nullptr);
     return order_of(keys, way);
 }
 
 std::vector<std::int32_t> sorted_entry_order(const TextParts& text, std::span<const std::int32_t> entry_starts,
-                                             const FoldTable& fold, HeadingNeighbours* neighbours) {
+                                             const FoldTable& fold, HeadingNeighbours* neighbours,
+                                             std::span<char> room) {
     if (entry_starts.size() < 2) return {};
-    const HeadingKeys keys(text, entry_starts, fold);
+    Scratch scratch(room);
+    const HeadingKeys keys(text, entry_starts, fold, &scratch);
     std::vector<std::int32_t> order = order_of(keys);
     if (neighbours != nullptr) {
         neighbours->shared.assign(order.size(), 0);
