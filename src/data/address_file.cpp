@@ -477,10 +477,13 @@ ReadResult read_address_file(Store& store, FileState& file, std::string_view pat
     }
     const auto rest = static_cast<std::size_t>(*size - static_cast<std::int64_t>(header_length));
     const TextSource source = reading(in);
-    // The second half of a big book through a second handle of its own.
+    // The second half of a big book through a second handle of its own,
+    // when the book lands in new memory: two threads then share the cost of
+    // the new pages. Into the buffer there is, one thread reads as fast
+    // without a second handle and a list of the second half's entry ends.
     File second_half;
     SecondReader second_reader;
-    second_reader.source = [&](std::size_t skip) -> std::optional<TextSource> {
+    if (!in_place) second_reader.source = [&](std::size_t skip) -> std::optional<TextSource> {
         if (!second_half.open(name, "rb") || !second_half.seek(static_cast<std::int64_t>(header_length + skip)))
             return std::nullopt;
         return reading(second_half);
