@@ -4,9 +4,13 @@
 // file. Two cores halve them.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <thread>
+#include <type_traits>
 
 namespace lumo {
 
@@ -71,5 +75,100 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
     const std::size_t half = second_half_begin(count);
     both([&] { work(std::size_t{0}, half); }, [&] { work(half, count); });
 }
+
+// A helper thread kept for a run of many small steps, each done in two
+// parts at once, where starting a thread per step would cost more than the
+// step. When no thread can be had, the parts run here one after the other.
+class StepHelper {
+public:
+    StepHelper() {
+        try {
+            thread_ = std::thread([this] { serve(); });
+        } catch (...) {
+        }
+    }
+    ~StepHelper() {
+        if (!thread_.joinable()) return;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    StepHelper(const StepHelper&) = delete;
+    StepHelper& operator=(const StepHelper&) = delete;
+
+    // Calls first() here and second() on the helper, and returns when both
+    // are done. An exception from either comes out here once both have ended.
+    template <typename First, typename Second>
+    void both(First&& first, Second&& second) {
+        if (!thread_.joinable()) {
+            first();
+            second();
+            return;
+        }
+        using Part = std::remove_reference_t<Second>;
+        post([](void* part) { (*static_cast<Part*>(part))(); },
+             const_cast<void*>(static_cast<const void*>(std::addressof(second))));
+        std::exception_ptr here_failed;
+        try {
+            first();
+        } catch (...) {
+            here_failed = std::current_exception();
+        }
+        const std::exception_ptr helper_failed = wait_until_done();
+        if (here_failed) std::rethrow_exception(here_failed);
+        if (helper_failed) std::rethrow_exception(helper_failed);
+    }
+
+private:
+    void post(void (*run)(void*), void* part) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            run_ = run;
+            part_ = part;
+            failed_ = nullptr;
+            done_ = false;
+        }
+        wake_.notify_all();
+    }
+
+    std::exception_ptr wait_until_done() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [this] { return done_; });
+        return failed_;
+    }
+
+    void serve() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || run_ != nullptr; });
+            if (run_ == nullptr) return;
+            void (*const run)(void*) = run_;
+            run_ = nullptr;
+            lock.unlock();
+            std::exception_ptr failed;
+            try {
+                run(part_);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            lock.lock();
+            failed_ = failed;
+            done_ = true;
+            wake_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    void (*run_)(void*) = nullptr;
+    void* part_ = nullptr;
+    std::exception_ptr failed_;
+    bool done_ = true;
+    bool stopping_ = false;
+    std::thread thread_;  // last: it starts once everything it uses is there
+};
 
 }  // namespace lumo

@@ -276,27 +276,43 @@ private:
 bool export_contacts(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span,
                      const ByteSink& put) {
     if (store.store_released()) return put({});
-    // Handed on a few thousand entries at a time, made on two threads: a
-    // big book never needs its whole export in memory at once.
-    constexpr std::int32_t piece_entries = 4096;
-    std::string out, second_out;
-    if (format == ExportFormat::csv) append_csv_header(out);
+    // Handed on a few hundred entries at a time: a big book never needs its
+    // whole export in memory, and pieces this small are made in memory used
+    // before, still in the cache. A helper kept for the whole export makes
+    // the larger share of each round while this thread hands on the round
+    // before and makes the rest, so that writing overlaps making.
+    constexpr std::int32_t here_entries = 384, helper_entries = 640;
+    std::string out, ready, helper_out, helper_ready;
+    if (format == ExportFormat::csv) append_csv_header(ready);
     ContactWriter here(settings, format), helper(settings, format);
     const std::string_view text = store.text_view();
+    const std::int32_t begin = std::max(span.first, 0);
     const std::int32_t end = std::min(span.last, store.entry_count() - 1) + 1;
-    for (std::int32_t first = std::max(span.first, 0); first < end; first += 2 * piece_entries) {
-        const auto count = static_cast<std::size_t>(std::min(end - first, 2 * piece_entries));
-        second_out.clear();
-        in_two_halves(count, 2 * piece_entries, [&](std::size_t begin, std::size_t stop) {
-            const auto from = first + static_cast<std::int32_t>(begin);
-            const auto to = first + static_cast<std::int32_t>(stop);
-            if (begin == 0) here.append(text, store, from, to, out);
-            else helper.append(text, store, from, to, second_out);
-        });
-        if (!put(out) || (!second_out.empty() && !put(second_out))) return false;
+    std::optional<StepHelper> helper_thread;
+    if (end - begin >= here_entries + helper_entries) helper_thread.emplace();
+    bool written = true;
+    for (std::int32_t first = begin; first < end || !ready.empty() || !helper_ready.empty();) {
+        const std::int32_t middle = std::min(end, first + here_entries);
+        const std::int32_t stop = std::min(end, middle + helper_entries);
         out.clear();
+        helper_out.clear();
+        const auto hand_on_and_make = [&] {
+            written = written && put(ready) && (helper_ready.empty() || put(helper_ready));
+            if (written) here.append(text, store, first, middle, out);
+        };
+        const auto make_rest = [&] { helper.append(text, store, middle, stop, helper_out); };
+        if (helper_thread) {
+            helper_thread->both(hand_on_and_make, make_rest);
+        } else {
+            hand_on_and_make();
+            make_rest();
+        }
+        if (!written) return false;
+        out.swap(ready);
+        helper_out.swap(helper_ready);
+        first = stop;
     }
-    return put(out);
+    return put({});
 }
 
 std::string export_file(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span) {
