@@ -146,11 +146,12 @@ private:
             wake_.wait(lock, [this] { return stopping_ || run_ != nullptr; });
             if (run_ == nullptr) return;
             void (*const run)(void*) = run_;
+            void* const part = part_;
             run_ = nullptr;
             lock.unlock();
             std::exception_ptr failed;
             try {
-                run(part_);
+                run(part);
             } catch (...) {
                 failed = std::current_exception();
             }
