@@ -21,6 +21,23 @@ inline constexpr std::size_t parallel_entries = std::size_t{1} << 16;
 // halves' results afterwards meet them there.
 constexpr std::size_t second_half_begin(std::size_t count) { return count / 2; }
 
+// Calls part(), giving back what it threw (nothing when it returned).
+template <typename Part>
+std::exception_ptr caught(Part&& part) noexcept {
+    try {
+        part();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+// Passes on what the part done here threw, else what the helper's threw.
+inline void rethrow_either(const std::exception_ptr& here, const std::exception_ptr& helper) {
+    if (here) std::rethrow_exception(here);
+    if (helper) std::rethrow_exception(helper);
+}
+
 // Calls first() here and second() on a helper thread at once, and returns
 // when both are done: true. When no thread can be started (none left, or no
 // memory for one) it calls first() alone and returns false: the caller does
@@ -31,26 +48,14 @@ bool at_once(First&& first, Second&& second) {
     std::exception_ptr helper_failed;
     std::thread helper;
     try {
-        helper = std::thread([&] {
-            try {
-                second();
-            } catch (...) {
-                helper_failed = std::current_exception();
-            }
-        });
+        helper = std::thread([&] { helper_failed = caught(second); });
     } catch (...) {
         first();
         return false;
     }
-    std::exception_ptr here_failed;
-    try {
-        first();
-    } catch (...) {
-        here_failed = std::current_exception();
-    }
+    const std::exception_ptr here_failed = caught(first);
     helper.join();
-    if (here_failed) std::rethrow_exception(here_failed);
-    if (helper_failed) std::rethrow_exception(helper_failed);
+    rethrow_either(here_failed, helper_failed);
     return true;
 }
 
@@ -81,7 +86,10 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
 // step. When no thread can be had, the parts run here one after the other.
 class StepHelper {
 public:
-    StepHelper() {
+    // Without `wanted` (a run too short to pay for a thread) no thread is
+    // started and the parts run here.
+    explicit StepHelper(bool wanted = true) {
+        if (!wanted) return;
         try {
             thread_ = std::thread([this] { serve(); });
         } catch (...) {
@@ -111,15 +119,8 @@ public:
         using Part = std::remove_reference_t<Second>;
         post([](void* part) { (*static_cast<Part*>(part))(); },
              const_cast<void*>(static_cast<const void*>(std::addressof(second))));
-        std::exception_ptr here_failed;
-        try {
-            first();
-        } catch (...) {
-            here_failed = std::current_exception();
-        }
-        const std::exception_ptr helper_failed = wait_until_done();
-        if (here_failed) std::rethrow_exception(here_failed);
-        if (helper_failed) std::rethrow_exception(helper_failed);
+        const std::exception_ptr here_failed = caught(first);
+        rethrow_either(here_failed, wait_until_done());
     }
 
 private:
@@ -149,12 +150,7 @@ private:
             void* const part = part_;
             run_ = nullptr;
             lock.unlock();
-            std::exception_ptr failed;
-            try {
-                run(part);
-            } catch (...) {
-                failed = std::current_exception();
-            }
+            const std::exception_ptr failed = caught([run, part] { run(part); });
             lock.lock();
             failed_ = failed;
             done_ = true;

@@ -288,8 +288,7 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
     const std::string_view text = store.text_view();
     const std::int32_t begin = std::max(span.first, 0);
     const std::int32_t end = std::min(span.last, store.entry_count() - 1) + 1;
-    std::optional<StepHelper> helper_thread;
-    if (end - begin >= here_entries + helper_entries) helper_thread.emplace();
+    StepHelper helper_thread(end - begin >= here_entries + helper_entries);
     bool written = true;
     for (std::int32_t first = begin; first < end || !ready.empty() || !helper_ready.empty();) {
         const std::int32_t middle = std::min(end, first + here_entries);
@@ -301,12 +300,7 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
             if (written) here.append(text, store, first, middle, out);
         };
         const auto make_rest = [&] { helper.append(text, store, middle, stop, helper_out); };
-        if (helper_thread) {
-            helper_thread->both(hand_on_and_make, make_rest);
-        } else {
-            hand_on_and_make();
-            make_rest();
-        }
+        helper_thread.both(hand_on_and_make, make_rest);
         if (!written) return false;
         out.swap(ready);
         helper_out.swap(helper_ready);
