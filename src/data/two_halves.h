@@ -4,6 +4,8 @@
 // file. Two cores halve them.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -81,9 +83,29 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
     both([&] { work(std::size_t{0}, half); }, [&] { work(half, count); });
 }
 
+// Waits by spinning until ready() holds or about `limit` has passed; true
+// when it held. A step's two parts end close together, and a thread put to
+// sleep costs a system call to wake and more to get going again (much more
+// on a virtual machine) than a short spin.
+template <typename Ready>
+bool spin_until(Ready&& ready, std::chrono::microseconds limit = std::chrono::microseconds(50)) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point give_up = Clock::now() + limit;
+    for (;;) {
+        for (int k = 0; k < 64; ++k) {
+            if (ready()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+        if (Clock::now() >= give_up) return ready();
+    }
+}
+
 // A helper thread kept for a run of many small steps, each done in two
 // parts at once, where starting a thread per step would cost more than the
 // step. When no thread can be had, the parts run here one after the other.
+// Each side spins briefly for the other before it sleeps.
 class StepHelper {
 public:
     // Without `wanted` (a run too short to pay for a thread) no thread is
@@ -131,29 +153,34 @@ private:
             part_ = part;
             failed_ = nullptr;
             done_ = false;
+            posted_ = true;
         }
         wake_.notify_all();
     }
 
     std::exception_ptr wait_until_done() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, [this] { return done_; });
+        if (!spin_until([this] { return done_.load(); })) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return done_.load(); });
+        }
         return failed_;
     }
 
     void serve() {
-        std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || run_ != nullptr; });
-            if (run_ == nullptr) return;
+            spin_until([this] { return posted_.load() || stopping_.load(); });
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || posted_; });
+            if (!posted_) return;
             void (*const run)(void*) = run_;
             void* const part = part_;
-            run_ = nullptr;
+            posted_ = false;
             lock.unlock();
             const std::exception_ptr failed = caught([run, part] { run(part); });
             lock.lock();
             failed_ = failed;
             done_ = true;
+            lock.unlock();
             wake_.notify_all();
         }
     }
@@ -163,8 +190,10 @@ private:
     void (*run_)(void*) = nullptr;
     void* part_ = nullptr;
     std::exception_ptr failed_;
-    bool done_ = true;
-    bool stopping_ = false;
+    // Also read without the lock, while spinning.
+    std::atomic<bool> posted_{false};
+    std::atomic<bool> done_{true};
+    std::atomic<bool> stopping_{false};
     std::thread thread_;  // last: it starts once everything it uses is there
 };
 

@@ -2,12 +2,15 @@
 #include "exchange/exchange.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "data/address_file.h"
 #include "data/file_commands.h"
@@ -276,35 +279,56 @@ private:
 bool export_contacts(const Store& store, const Settings& settings, ExportFormat format, EntrySpan span,
                      const ByteSink& put) {
     if (store.store_released()) return put({});
-    // Handed on a few hundred entries at a time: a big book never needs its
-    // whole export in memory, and pieces this small are made in memory used
-    // before, still in the cache. A helper kept for the whole export makes
-    // the larger share of each round while this thread hands on the round
-    // before and makes the rest, so that writing overlaps making.
-    constexpr std::int32_t here_entries = 384, helper_entries = 640;
-    std::string out, ready, helper_out, helper_ready;
-    if (format == ExportFormat::csv) append_csv_header(ready);
+    // Handed on a round of a thousand entries at a time: a big book never
+    // needs its whole export in memory, and pieces this small are made in
+    // memory used before, still in the cache. Each round is cut into
+    // pieces that this thread and a helper kept for the whole export take
+    // in turn as they come free, so neither waits for the other however
+    // their shares run; this thread first hands on the round before, so
+    // that writing overlaps making. The pieces keep their place in the file.
+    constexpr std::int32_t piece_entries = 64, round_pieces = 16;
+    // A cache line each: the two threads write pieces side by side.
+    struct alignas(64) Piece {
+        std::string text;
+    };
+    std::vector<Piece> making(round_pieces), ready(round_pieces);
+    std::string whole;  // the pieces of a round, handed on
+    std::size_t ready_pieces = 0;
+    if (format == ExportFormat::csv) {
+        append_csv_header(ready[0].text);
+        ready_pieces = 1;
+    }
     ContactWriter here(settings, format), helper(settings, format);
     const std::string_view text = store.text_view();
     const std::int32_t begin = std::max(span.first, 0);
     const std::int32_t end = std::min(span.last, store.entry_count() - 1) + 1;
-    StepHelper helper_thread(end - begin >= here_entries + helper_entries);
+    StepHelper helper_thread(end - begin >= piece_entries * round_pieces);
+    std::atomic<std::int32_t> next_piece{0};
     bool written = true;
-    for (std::int32_t first = begin; first < end || !ready.empty() || !helper_ready.empty();) {
-        const std::int32_t middle = std::min(end, first + here_entries);
-        const std::int32_t stop = std::min(end, middle + helper_entries);
-        out.clear();
-        helper_out.clear();
-        const auto hand_on_and_make = [&] {
-            written = written && put(ready) && (helper_ready.empty() || put(helper_ready));
-            if (written) here.append(text, store, first, middle, out);
+    for (std::int32_t first = begin; first < end || ready_pieces > 0;) {
+        const std::int32_t entries = std::min(end - first, piece_entries * round_pieces);
+        const std::int32_t pieces = (entries + piece_entries - 1) / piece_entries;
+        next_piece = 0;
+        const auto make_pieces = [&](ContactWriter& writer) {
+            for (std::int32_t k; (k = next_piece.fetch_add(1)) < pieces;) {
+                std::string& out = making[static_cast<std::size_t>(k)].text;
+                out.clear();
+                const std::int32_t from = first + k * piece_entries;
+                writer.append(text, store, from, std::min(end, from + piece_entries), out);
+            }
         };
-        const auto make_rest = [&] { helper.append(text, store, middle, stop, helper_out); };
-        helper_thread.both(hand_on_and_make, make_rest);
+        const auto hand_on_and_make = [&] {
+            // In one piece: a file takes a few big writes much faster than many small ones.
+            whole.clear();
+            for (std::size_t k = 0; k < ready_pieces; ++k) whole += ready[k].text;
+            written = written && (whole.empty() || put(whole));
+            if (written) make_pieces(here);
+        };
+        helper_thread.both(hand_on_and_make, [&] { make_pieces(helper); });
         if (!written) return false;
-        out.swap(ready);
-        helper_out.swap(helper_ready);
-        first = stop;
+        making.swap(ready);
+        ready_pieces = static_cast<std::size_t>(pieces);
+        first += entries;
     }
     return put({});
 }
