@@ -25,6 +25,8 @@
 #include <utility>
 #include <vector>
 
+#include "ratio_reporter.h"
+
 #include "data/sort.h"
 #include "data/store.h"
 #include "generate.h"
@@ -277,6 +279,7 @@ void print_ratios() {
 }  // namespace lumo
 
 int main(int argc, char** argv) {
+    big_blocks_as_on_windows();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     lumo::print_ratios();

@@ -204,15 +204,19 @@ inline void register_in_rounds(std::initializer_list<std::pair<const char*, Benc
                 benchmark::RegisterBenchmark(name, function)->Arg(size)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
-// Runs the benchmarks named on the command line, then `report`.
-inline int run_benchmarks(int argc, char** argv, const std::function<void(const RatioReporter&)>& report) {
+// Big blocks as the Windows heap hands them out: straight from the system,
+// with fresh pages every time. Left to itself glibc keeps a freed block of
+// up to 32 MB for the next request, so a run would write into pages an
+// earlier run paid for, the baselines included, or not, as it happens.
+inline void big_blocks_as_on_windows() {
 #if defined(__GLIBC__)
-    // Big blocks as the Windows heap hands them out: straight from the
-    // system, with fresh pages every time. Left to itself glibc keeps a
-    // freed block of up to 32 MB for the next request, so a run would read
-    // into pages an earlier run paid for, the baselines included.
     mallopt(M_MMAP_THRESHOLD, 512 * 1024);
 #endif
+}
+
+// Runs the benchmarks named on the command line, then `report`.
+inline int run_benchmarks(int argc, char** argv, const std::function<void(const RatioReporter&)>& report) {
+    big_blocks_as_on_windows();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
