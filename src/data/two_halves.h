@@ -86,9 +86,12 @@ void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
 // Waits by spinning until ready() holds or about `limit` has passed; true
 // when it held. A step's two parts end close together, and a thread put to
 // sleep costs a system call to wake and more to get going again (much more
-// on a virtual machine) than a short spin.
+// on a virtual machine) than a short spin. On a single core the other
+// thread cannot run meanwhile: no spin there.
 template <typename Ready>
 bool spin_until(Ready&& ready, std::chrono::microseconds limit = std::chrono::microseconds(50)) {
+    static const bool other_cores = std::thread::hardware_concurrency() > 1;
+    if (!other_cores) return ready();
     using Clock = std::chrono::steady_clock;
     const Clock::time_point give_up = Clock::now() + limit;
     for (;;) {
