@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -40,6 +41,14 @@ TEST(StepHelper, RunsEveryStepsPartsAndPassesOnWhatTheyThrow) {
     int after = 0;
     helper.both([&] { ++after; }, [&] { ++after; });
     EXPECT_EQ(after, 2);
+
+    // Waits longer than a spin: each side sleeps and is woken.
+    const auto nap = [] { std::this_thread::sleep_for(std::chrono::milliseconds(3)); };
+    for (int step = 0; step < 3; ++step) {
+        helper.both(nap, [&] { ++after; });
+        helper.both([&] { ++after; }, nap);
+    }
+    EXPECT_EQ(after, 8);
 }
 
 }  // namespace
