@@ -302,6 +302,14 @@ public:
         if (anything_ && !seen_card_) counts_.unreadable = 1;  // no vCard at all
         return counts_;
     }
+    // What was read behind `before`, which stopped between two cards where
+    // this reader began: whether the file holds any card at all is a
+    // question for both.
+    ReadCounts finish_after(const CardReader& before) {
+        anything_ = anything_ || before.anything_;
+        seen_card_ = seen_card_ || before.seen_card_;
+        return finish();
+    }
     const ReadCounts& counts() const { return counts_; }
 
 private:
