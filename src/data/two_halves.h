@@ -162,9 +162,10 @@ private:
     }
 
     std::exception_ptr wait_until_done() {
-        if (!spin_until([this] { return done_.load(); })) {
+        const auto done = [this] { return done_.load(); };
+        if (!spin_until(done)) {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return done_.load(); });
+            wake_.wait(lock, done);
         }
         return failed_;
     }

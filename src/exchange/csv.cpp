@@ -381,7 +381,7 @@ public:
     }
     ReadCounts finish() const { return counts_; }
     // Rows are counted each on its own: nothing to learn from the reader before.
-    ReadCounts finish_after(const CsvReader&) const { return counts_; }
+    ReadCounts finish_after(const CsvReader&) const { return finish(); }
     const ReadCounts& counts() const { return counts_; }
 
     // A row near the middle of the rows, where a second reader may begin;

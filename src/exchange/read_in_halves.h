@@ -40,7 +40,6 @@ ReadInHalves read_in_halves(Reader& whole, Reader& rest, std::size_t split) {
         read.second = rest.finish_after(whole);
     } else {
         read.first = whole.finish();
-        read.second = {};
     }
     return read;
 }
