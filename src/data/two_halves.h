@@ -40,49 +40,6 @@ inline void rethrow_either(const std::exception_ptr& here, const std::exception_
     if (helper) std::rethrow_exception(helper);
 }
 
-// Calls first() here and second() on a helper thread at once, and returns
-// when both are done: true. When no thread can be started (none left, or no
-// memory for one) it calls first() alone and returns false: the caller does
-// the second part itself. An exception from either comes out here once
-// both have ended.
-template <typename First, typename Second>
-bool at_once(First&& first, Second&& second) {
-    std::exception_ptr helper_failed;
-    std::thread helper;
-    try {
-        helper = std::thread([&] { helper_failed = caught(second); });
-    } catch (...) {
-        first();
-        return false;
-    }
-    const std::exception_ptr here_failed = caught(first);
-    helper.join();
-    rethrow_either(here_failed, helper_failed);
-    return true;
-}
-
-// Calls first() and second(), at once when a helper thread can be had,
-// else one after the other here.
-template <typename First, typename Second>
-void both(First&& first, Second&& second) {
-    if (!at_once(first, second)) second();
-}
-
-// Calls work(begin, end) for the first half here and the second on a
-// helper thread, and returns when both are done. Below `least` items it
-// calls work(0, count) alone; when no thread can be started, the halves one
-// after the other here. An exception from either half comes out here once
-// both have ended.
-template <typename Work>
-void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
-    if (count < least) {
-        work(std::size_t{0}, count);
-        return;
-    }
-    const std::size_t half = second_half_begin(count);
-    both([&] { work(std::size_t{0}, half); }, [&] { work(half, count); });
-}
-
 // Waits by spinning until ready() holds or about `limit` has passed; true
 // when it held. A step's two parts end close together, and a thread put to
 // sleep costs a system call to wake and more to get going again (much more
@@ -131,6 +88,9 @@ public:
     }
     StepHelper(const StepHelper&) = delete;
     StepHelper& operator=(const StepHelper&) = delete;
+
+    // Whether a thread of its own takes the second parts.
+    bool serving() const { return thread_.joinable(); }
 
     // Calls first() here and second() on the helper, and returns when both
     // are done. An exception from either comes out here once both have ended.
@@ -200,5 +160,89 @@ private:
     std::atomic<bool> stopping_{false};
     std::thread thread_;  // last: it starts once everything it uses is there
 };
+
+// The helper thread that at_once lends its second parts to, kept from the
+// first step to the end of the program: starting a thread for every step
+// costs more than many a step (about 4 ms a thread under Wine). One step at
+// a time has it; a step that finds it taken (a step inside a step, or one on
+// another thread) starts a thread of its own.
+class KeptHelper {
+public:
+    static KeptHelper& instance() {
+        static KeptHelper kept;
+        return kept;
+    }
+    // The helper while it is free and serving, lent until the returned
+    // lease ends; nothing otherwise.
+    class Lease {
+    public:
+        explicit Lease(KeptHelper& kept) : kept_(kept), held_(!kept.taken_.exchange(true)) {}
+        ~Lease() {
+            if (held_) kept_.taken_ = false;
+        }
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        StepHelper* helper() const { return held_ && kept_.helper_.serving() ? &kept_.helper_ : nullptr; }
+
+    private:
+        KeptHelper& kept_;
+        bool held_;
+    };
+
+private:
+    KeptHelper() = default;
+    std::atomic<bool> taken_{false};
+    StepHelper helper_;
+};
+
+// Calls first() here and second() on a helper thread at once, and returns
+// when both are done: true. When no thread can be had (none left, or no
+// memory for one) it calls first() alone and returns false: the caller does
+// the second part itself. An exception from either comes out here once
+// both have ended.
+template <typename First, typename Second>
+bool at_once(First&& first, Second&& second) {
+    {
+        const KeptHelper::Lease lease(KeptHelper::instance());
+        if (StepHelper* kept = lease.helper()) {
+            kept->both(first, second);
+            return true;
+        }
+    }
+    std::exception_ptr helper_failed;
+    std::thread helper;
+    try {
+        helper = std::thread([&] { helper_failed = caught(second); });
+    } catch (...) {
+        first();
+        return false;
+    }
+    const std::exception_ptr here_failed = caught(first);
+    helper.join();
+    rethrow_either(here_failed, helper_failed);
+    return true;
+}
+
+// Calls first() and second(), at once when a helper thread can be had,
+// else one after the other here.
+template <typename First, typename Second>
+void both(First&& first, Second&& second) {
+    if (!at_once(first, second)) second();
+}
+
+// Calls work(begin, end) for the first half here and the second on a
+// helper thread, and returns when both are done. Below `least` items it
+// calls work(0, count) alone; when no thread can be started, the halves one
+// after the other here. An exception from either half comes out here once
+// both have ended.
+template <typename Work>
+void in_two_halves(std::size_t count, std::size_t least, Work&& work) {
+    if (count < least) {
+        work(std::size_t{0}, count);
+        return;
+    }
+    const std::size_t half = second_half_begin(count);
+    both([&] { work(std::size_t{0}, half); }, [&] { work(half, count); });
+}
 
 }  // namespace lumo

@@ -51,5 +51,23 @@ TEST(StepHelper, RunsEveryStepsPartsAndPassesOnWhatTheyThrow) {
     EXPECT_EQ(after, 8);
 }
 
+// Steps on the kept helper from two threads at once, each with a step
+// inside both of its parts: every part runs exactly once, whichever thread
+// finds the helper taken starts one of its own, and a throw still comes out.
+TEST(StepHelper, StepsFromManyPlacesShareTheKeptHelperOrStartTheirOwn) {
+    std::atomic<int> parts{0};
+    const auto step = [&] {
+        for (int k = 0; k < 200; ++k) {
+            const auto inner = [&] { both([&] { ++parts; }, [&] { ++parts; }); };
+            both(inner, inner);
+        }
+    };
+    std::thread other(step);
+    step();
+    other.join();
+    EXPECT_EQ(parts.load(), 2 * 200 * 4);
+    EXPECT_THROW(both([] {}, [] { throw std::runtime_error("there"); }), std::runtime_error);
+}
+
 }  // namespace
 }  // namespace lumo
