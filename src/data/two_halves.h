@@ -68,10 +68,7 @@ bool spin_until(Ready&& ready, std::chrono::microseconds limit = std::chrono::mi
 // Each side spins briefly for the other before it sleeps.
 class StepHelper {
 public:
-    // Without `wanted` (a run too short to pay for a thread) no thread is
-    // started and the parts run here.
-    explicit StepHelper(bool wanted = true) {
-        if (!wanted) return;
+    StepHelper() {
         try {
             thread_ = std::thread([this] { serve(); });
         } catch (...) {

@@ -302,7 +302,8 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
     const std::string_view text = store.text_view();
     const std::int32_t begin = std::max(span.first, 0);
     const std::int32_t end = std::min(span.last, store.entry_count() - 1) + 1;
-    StepHelper helper_thread(end - begin >= piece_entries * round_pieces);
+    // A single round is not worth a second thread.
+    const bool two_threads = end - begin >= piece_entries * round_pieces;
     std::atomic<std::int32_t> next_piece{0};
     bool written = true;
     for (std::int32_t first = begin; first < end || ready_pieces > 0;) {
@@ -324,7 +325,12 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
             written = written && (whole.empty() || put(whole));
             if (written) make_pieces(here);
         };
-        helper_thread.both(hand_on_and_make, [&] { make_pieces(helper); });
+        if (two_threads) {
+            both(hand_on_and_make, [&] { make_pieces(helper); });
+        } else {
+            hand_on_and_make();
+            make_pieces(helper);
+        }
         if (!written) return false;
         making.swap(ready);
         ready_pieces = static_cast<std::size_t>(pieces);
