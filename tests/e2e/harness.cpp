@@ -1,6 +1,7 @@
 #include "e2e/harness.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -198,6 +199,10 @@ Lumo::Lumo() {
     static int counter = 0;
     folder_ = std::string(temp) + "lumo-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
               std::to_string(++counter) + "\\";
+    // Wine reuses process ids: a folder of that name may be left from a run
+    // that was killed. Each test starts from an empty one.
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
     CreateDirectoryA(folder_.c_str(), nullptr);
     // Wine now and then refuses a copy or a start for a moment; try again.
     for (int tries = 0; tries < 20; ++tries) {
@@ -213,15 +218,9 @@ Lumo::~Lumo() {
     }
     if (process_.hProcess) CloseHandle(process_.hProcess);
     if (process_.hThread) CloseHandle(process_.hThread);
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder_ + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder_ + data.cFileName).c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder_.c_str());
+    // With the folders a test made in it.
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
 }
 
 void Lumo::write_file(const std::string& name, const std::string& bytes) const {
