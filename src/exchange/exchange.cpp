@@ -282,10 +282,10 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
     // Handed on a round of a thousand entries at a time: a big book never
     // needs its whole export in memory, and pieces this small are made in
     // memory used before, still in the cache. Each round is cut into
-    // pieces that this thread and a helper kept for the whole export take
-    // in turn as they come free, so neither waits for the other however
-    // their shares run; this thread first hands on the round before, so
-    // that writing overlaps making. The pieces keep their place in the file.
+    // pieces that this thread and the helper thread take in turn as they
+    // come free, so neither waits for the other however their shares run;
+    // this thread first hands on the round before, so that writing
+    // overlaps making. The pieces keep their place in the file.
     constexpr std::int32_t piece_entries = 64, round_pieces = 16;
     // A cache line each: the two threads write pieces side by side.
     struct alignas(64) Piece {
@@ -302,8 +302,6 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
     const std::string_view text = store.text_view();
     const std::int32_t begin = std::max(span.first, 0);
     const std::int32_t end = std::min(span.last, store.entry_count() - 1) + 1;
-    // A single round is not worth a second thread.
-    const bool two_threads = end - begin >= piece_entries * round_pieces;
     std::atomic<std::int32_t> next_piece{0};
     bool written = true;
     for (std::int32_t first = begin; first < end || ready_pieces > 0;) {
@@ -325,12 +323,7 @@ bool export_contacts(const Store& store, const Settings& settings, ExportFormat 
             written = written && (whole.empty() || put(whole));
             if (written) make_pieces(here);
         };
-        if (two_threads) {
-            both(hand_on_and_make, [&] { make_pieces(helper); });
-        } else {
-            hand_on_and_make();
-            make_pieces(helper);
-        }
+        both(hand_on_and_make, [&] { make_pieces(helper); });
         if (!written) return false;
         making.swap(ready);
         ready_pieces = static_cast<std::size_t>(pieces);
